@@ -1,0 +1,127 @@
+#include "app/CAppManager.h"
+
+#include "app/ManagerRegistry.h"
+#include "ui/CWindowCtrl.h"
+
+#include <gdiplus.h>
+
+#include <algorithm>
+#include <atomic>
+
+HINSTANCE g_instance = nullptr;
+
+namespace {
+
+std::vector<CAppManager*>& Registry()
+{
+    static std::vector<CAppManager*> managers;
+    return managers;
+}
+
+// Read without the lock by the window procedure, hence atomic.
+std::atomic<CAppManager*> singleManager{nullptr};
+
+} // namespace
+
+bool RegisterManager(CAppManager* manager)
+{
+    const DWORD self = GetCurrentThreadId();
+    std::lock_guard<std::mutex> guard(RegistryMutex());
+    auto& managers = Registry();
+    for (const CAppManager* m : managers) {
+        if (m->threadId == self)
+            return false;
+    }
+    const bool wasEmpty = managers.empty();
+    manager->threadId = self;
+    managers.push_back(manager);
+    singleManager.store(wasEmpty ? manager : nullptr);
+    return true;
+}
+
+void UnregisterManager(DWORD threadId)
+{
+    std::lock_guard<std::mutex> guard(RegistryMutex());
+    auto& managers = Registry();
+    auto it = std::find_if(managers.begin(), managers.end(),
+                           [threadId](const CAppManager* m) { return m->threadId == threadId; });
+    if (it != managers.end())
+        managers.erase(it);
+    if (managers.empty())
+        singleManager.store(nullptr);
+}
+
+CAppManager* FindManager(DWORD threadId)
+{
+    std::lock_guard<std::mutex> guard(RegistryMutex());
+    for (CAppManager* m : Registry()) {
+        if (m->threadId == threadId)
+            return m;
+    }
+    return nullptr;
+}
+
+CAppManager* SingleManager()
+{
+    return singleManager.load();
+}
+
+CAppManager::~CAppManager() = default;
+
+bool CAppManager::InitInstance()
+{
+    return true;
+}
+
+int CAppManager::PreTranslateMessage(MSG*)
+{
+    return 0;
+}
+
+LRESULT CAppManager::FallbackHandler(HWND, UINT, WPARAM, LPARAM)
+{
+    return 0;
+}
+
+void CAppManager::Execute()
+{
+    if (!RegisterManager(this))
+        return;
+    g_instance = GetModuleHandleW(nullptr);
+
+    Gdiplus::GdiplusStartupInput input;
+    const bool gdiplusStarted =
+        Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr) == Gdiplus::Ok;
+
+    if (InitInstance() && !windows.empty())
+        Run();
+
+    UnregisterManager(threadId);
+    if (gdiplusStarted)
+        Gdiplus::GdiplusShutdown(gdiplusToken);
+    gdiplusToken = 0;
+}
+
+bool CAppManager::Run()
+{
+    if (GetCurrentThreadId() != threadId || running)
+        return false;
+    running = true;
+    MSG msg;
+    // GetMessageW answers -1 on failure; treat it like the end of the loop
+    // rather than spinning on it.
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+        CWindowCtrl::OfferMessage(*this, msg);
+    running = false;
+    return true;
+}
+
+bool CAppManager::AddWindow(HWND hwnd, CWindowCtrl* window)
+{
+    for (const CWindowCtrl* w : windows) {
+        if (w->hwnd == hwnd)
+            return false;
+    }
+    windows.push_back(window);
+    return true;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "app/CAppManager.h"
+#include "app/SiteRoots.h"
+
+class CFrameGame;
+
+// The main thread's manager: configuration, start address, browser thread
+// and the game window's run.
+class gameApp : public CAppManager {
+public:
+    gameApp();
+    ~gameApp() override;
+    bool InitInstance() override;
+    int PreTranslateMessage(MSG* msg) override;
+
+    // Start-up steps that depend only on the executable's path: exeDir,
+    // userName, Config.ini and startUrl.
+    void LoadConfiguration(const wchar_t* modulePath);
+
+    wchar_t exeDir[260];
+    wchar_t startUrl[512];
+    wchar_t userName[64];
+    CFrameGame* gameWindow = nullptr;
+    // Site roots after Config.ini's "Sites" overrides.
+    SiteRoots sites;
+};
+
+// Landing-page path appended to the platform root.
+constexpr const wchar_t* LandingPath = L"/lander/qmvt";
+
+// Directory part of a module path: everything before the last backslash,
+// or the whole path when it has none.
+void ExeDirFromModulePath(const wchar_t* modulePath, wchar_t (&exeDir)[260]);
+
+extern gameApp* g_app;

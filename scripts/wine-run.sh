@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# CTest's emulator for the Windows test programs: runs one under Wine in the
+# run's throwaway environment (never the user's own ~/.wine).
+#   wine-run.sh ENVDIR program.exe [args...]
+set -euo pipefail
+
+dir=${1:?environment directory}
+shift
+if [ ! -f "$dir/ready" ]; then
+  echo "wine environment $dir is not set up (run scripts/wine-env.sh setup $dir)" >&2
+  exit 1
+fi
+export WINEPREFIX="$dir/prefix" HOME="$dir/home"
+export DISPLAY=":$(tr -d '\n' <"$dir/display")"
+export WINEDEBUG="${LUMARION_WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${LUMARION_WINEDLLOVERRIDES:-mscoree=}"
+export LUMARION_TEST_ENV="$dir"
+# Test programs are 64-bit; the generic launcher would try the 32-bit loader.
+exec "$(command -v wine64 || echo /usr/lib/wine/wine64)" "$@"

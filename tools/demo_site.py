@@ -1,0 +1,96 @@
+#!/usr/bin/env python3
+"""Demo landing site for the client, served on loopback only.
+
+  demo_site.py [--port N] [--port-file F] [--log F]
+
+Serves the landing page at /lander/qmvt..., a game page that the landing page
+links to (/game?type=3&server_id=...), and small pages for the platform's
+service, forum, official-site and payment addresses. Every request line is
+appended to the log file when one is given, so tests can see what arrived.
+"""
+import argparse
+import html
+import http.server
+import threading
+import urllib.parse
+
+LANDING = """<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>ZQLumavex</title>
+<style>
+body {{ margin:0; background:#0b1024; color:#e8dcb0; font-family:sans-serif; }}
+.box {{ margin:40px auto; width:420px; text-align:center; }}
+a.play {{ display:inline-block; padding:12px 36px; background:#c8a24a; color:#111;
+          text-decoration:none; border-radius:6px; font-weight:bold; }}
+</style></head>
+<body><div class="box">
+<h2>欢迎来到 ZQLumavex</h2>
+<p>Param: {param}</p>
+<p><a class="play" href="/game?type=3&amp;server_id=1001">进入游戏</a></p>
+</div></body></html>
+"""
+
+GAME = """<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>ZQLumavex</title></head>
+<body style="margin:0;background:#000;color:#ddd;font-family:sans-serif">
+<h1 style="text-align:center;margin-top:20%">ZQLumavex · 服务器 {server}</h1>
+</body></html>
+"""
+
+PLAIN = """<!DOCTYPE html><html><head><meta charset="utf-8"><title>{title}</title></head>
+<body><h1>{title}</h1><p>{path}</p></body></html>
+"""
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    log_path = None
+    lock = threading.Lock()
+
+    def log_message(self, fmt, *args):
+        pass
+
+    def _record(self):
+        if self.log_path:
+            with self.lock, open(self.log_path, "a", encoding="utf-8") as log:
+                log.write(self.command + " " + self.path + "\n")
+
+    def _send(self, body, status=200):
+        data = body.encode("utf-8")
+        self.send_response(status)
+        self.send_header("Content-Type", "text/html; charset=utf-8")
+        self.send_header("Content-Length", str(len(data)))
+        self.send_header("Cache-Control", "no-store")
+        self.end_headers()
+        self.wfile.write(data)
+
+    def do_GET(self):
+        self._record()
+        url = urllib.parse.urlsplit(self.path)
+        query = urllib.parse.parse_qs(url.query)
+        if url.path.startswith("/lander/qmvt"):
+            param = self.path[len("/lander/qmvt"):]
+            self._send(LANDING.format(param=html.escape(param)))
+        elif url.path == "/game":
+            server = query.get("server_id", ["?"])[0]
+            self._send(GAME.format(server=html.escape(server)))
+        elif url.path in ("/services", "/forum.php", "/pay", "/"):
+            self._send(PLAIN.format(title="ZQLumavex", path=html.escape(self.path)))
+        else:
+            self._send(PLAIN.format(title="404", path=html.escape(self.path)), 404)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--port-file")
+    parser.add_argument("--log")
+    args = parser.parse_args()
+    Handler.log_path = args.log
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
+    if args.port_file:
+        with open(args.port_file, "w") as f:
+            f.write(str(server.server_address[1]))
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
