@@ -1,0 +1,83 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+// Single owners for GDI and USER handles. Copying is impossible, so nothing
+// is released twice.
+
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const
+    {
+        if (object)
+            DeleteObject(object);
+    }
+};
+using ScopedBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
+using ScopedRegion = std::unique_ptr<std::remove_pointer_t<HRGN>, GdiObjectDeleter>;
+using ScopedBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
+using ScopedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
+
+struct MemoryDcDeleter {
+    void operator()(HDC dc) const
+    {
+        if (dc)
+            DeleteDC(dc);
+    }
+};
+using ScopedMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
+
+struct IconDeleter {
+    void operator()(HICON icon) const
+    {
+        if (icon)
+            DestroyIcon(icon);
+    }
+};
+using ScopedIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+
+struct KernelHandleDeleter {
+    void operator()(HANDLE handle) const
+    {
+        if (handle && handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    }
+};
+using ScopedHandle = std::unique_ptr<void, KernelHandleDeleter>;
+
+// Selects an object into a DC for one scope and puts the old one back.
+class ScopedSelect {
+public:
+    ScopedSelect(HDC dc, HGDIOBJ object) : dc(dc), old(SelectObject(dc, object)) {}
+    ~ScopedSelect()
+    {
+        if (old)
+            SelectObject(dc, old);
+    }
+    ScopedSelect(const ScopedSelect&) = delete;
+    ScopedSelect& operator=(const ScopedSelect&) = delete;
+
+private:
+    HDC dc;
+    HGDIOBJ old;
+};
+
+// A window's (or the screen's) DC for one scope.
+class ScopedWindowDc {
+public:
+    explicit ScopedWindowDc(HWND window) : window(window), dc(GetDC(window)) {}
+    ~ScopedWindowDc()
+    {
+        if (dc)
+            ReleaseDC(window, dc);
+    }
+    ScopedWindowDc(const ScopedWindowDc&) = delete;
+    ScopedWindowDc& operator=(const ScopedWindowDc&) = delete;
+    HDC get() const { return dc; }
+
+private:
+    HWND window;
+    HDC dc;
+};
