@@ -1,0 +1,65 @@
+#include "Input.h"
+
+#include <map>
+
+namespace {
+
+std::map<UINT_PTR, TimerScript*>& Scripts()
+{
+    static std::map<UINT_PTR, TimerScript*> scripts;
+    return scripts;
+}
+
+void SendMouse(DWORD flags, int x, int y)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        // Absolute input is normalised to 0..65535 over the primary screen.
+        input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    SendInput(1, &input, sizeof(input));
+}
+
+} // namespace
+
+void MoveMouseTo(int x, int y)
+{
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+}
+
+void ClickAt(int x, int y)
+{
+    MoveMouseTo(x, y);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, 0, 0);
+    SendMouse(MOUSEEVENTF_LEFTUP, 0, 0);
+}
+
+TimerScript::TimerScript(std::function<bool()> s, UINT intervalMs) : step(std::move(s))
+{
+    timer = SetTimer(nullptr, 0, intervalMs, &TimerScript::Tick);
+    Scripts()[timer] = this;
+}
+
+TimerScript::~TimerScript()
+{
+    if (timer)
+        KillTimer(nullptr, timer);
+    Scripts().erase(timer);
+}
+
+void CALLBACK TimerScript::Tick(HWND, UINT, UINT_PTR id, DWORD)
+{
+    auto it = Scripts().find(id);
+    if (it == Scripts().end())
+        return;
+    TimerScript* self = it->second;
+    if (self->done)
+        return;
+    if (self->step()) {
+        self->done = true;
+        KillTimer(nullptr, self->timer);
+    }
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+// Saves the whole screen as a PNG into the test run's artefacts folder
+// (<env>/artifacts, or the current directory outside a test run). Returns the
+// Windows path written, or an empty string on failure.
+std::wstring SaveScreenshot(const wchar_t* name);
