@@ -1,5 +1,7 @@
 #include "DibCanvas.h"
 
+#include "Screenshot.h"
+
 #include <cstdlib>
 #include <vector>
 
@@ -61,21 +63,11 @@ bool DibCanvas::SavePng(const wchar_t* path)
     if (!bits)
         return false;
     Flush();
-    UINT count = 0;
-    UINT size = 0;
-    if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0)
+    CLSID png;
+    if (!PngEncoderClsid(png))
         return false;
-    std::vector<BYTE> buffer(size);
-    auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    if (Gdiplus::GetImageEncoders(count, size, encoders) != Gdiplus::Ok)
-        return false;
-    for (UINT i = 0; i < count; ++i) {
-        if (wcscmp(encoders[i].MimeType, L"image/png") == 0) {
-            Gdiplus::Bitmap copy(w, h, w * 4, PixelFormat32bppARGB, reinterpret_cast<BYTE*>(bits));
-            return copy.Save(path, &encoders[i].Clsid, nullptr) == Gdiplus::Ok;
-        }
-    }
-    return false;
+    Gdiplus::Bitmap copy(w, h, w * 4, PixelFormat32bppARGB, reinterpret_cast<BYTE*>(bits));
+    return copy.Save(path, &png, nullptr) == Gdiplus::Ok;
 }
 
 bool ColorNear(uint32_t a, uint32_t b, int tolerance)

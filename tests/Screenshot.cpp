@@ -8,7 +8,9 @@
 
 namespace {
 
-bool PngEncoder(CLSID& clsid)
+}  // namespace
+
+bool PngEncoderClsid(CLSID& clsid)
 {
     UINT count = 0;
     UINT bytes = 0;
@@ -26,6 +28,8 @@ bool PngEncoder(CLSID& clsid)
     }
     return false;
 }
+
+namespace {
 
 std::wstring ArtifactsDir()
 {
@@ -58,7 +62,7 @@ std::wstring SaveScreenshot(const wchar_t* name)
         BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY | CAPTUREBLT);
     }
     CLSID png;
-    if (!PngEncoder(png))
+    if (!PngEncoderClsid(png))
         return {};
     Gdiplus::Bitmap picture(bitmap.get(), nullptr);
     const std::wstring path = ArtifactsDir() + L"\\" + name + L".png";

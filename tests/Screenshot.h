@@ -1,6 +1,11 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
+
+// The CLSID of GDI+'s PNG encoder; false when it has none.
+bool PngEncoderClsid(CLSID& clsid);
 
 // Saves the whole screen as a PNG into the test run's artefacts folder
 // (<env>/artifacts, or the current directory outside a test run). Returns the
