@@ -6,10 +6,6 @@
 #include <memory>
 #include <vector>
 
-namespace {
-
-}  // namespace
-
 bool PngEncoderClsid(CLSID& clsid)
 {
     UINT count = 0;
