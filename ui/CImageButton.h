@@ -37,6 +37,10 @@ public:
     void SetText(const wchar_t* caption);
     void SetTipText(const wchar_t* tip);
 
+    // Where DrawText puts the caption for a text rectangle: after the icon,
+    // inside textMargin (one pixel more at the bottom), in a centred band of
+    // textLineHeight when that is set and smaller.
+    Gdiplus::RectF CaptionLayout(const RECT& textRect) const;
     // The look Draw picks for a cursor point and held flag within `drawRect`.
     State StateAt(const RECT& drawRect, POINT cursor, int pressed) const;
 
