@@ -8,12 +8,13 @@
 #include "ui/GdiPlusInclude.h"
 
 #include "app/CAppManager.h"
+#include "ui/CImageCtrl.h"
+#include "ui/LoadPngImage.h"
 #include "ui/ScopedHandles.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -56,39 +57,6 @@ Timing TimeRuns(int runs, const std::function<void()>& update)
     return t;
 }
 
-// The PNG resource as a GDI+ image over a stream that owns a copy of it.
-std::unique_ptr<Gdiplus::Image> LoadPng(int id)
-{
-    const HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
-    HGLOBAL resource = info ? LoadResource(module, info) : nullptr;
-    const void* bytes = resource ? LockResource(resource) : nullptr;
-    const DWORD size = info ? SizeofResource(module, info) : 0;
-    if (!bytes || !size)
-        return nullptr;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!block)
-        return nullptr;
-    void* copy = GlobalLock(block);
-    if (!copy) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    memcpy(copy, bytes, size);
-    GlobalUnlock(block);
-    IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    // The image holds its own reference to the stream.
-    std::unique_ptr<Gdiplus::Image> image(new Gdiplus::Image(stream, TRUE));
-    stream->Release();
-    if (image->GetLastStatus() != Gdiplus::Ok)
-        return nullptr;
-    return image;
-}
-
 // A bare layered popup of the launcher's size, shown without activation.
 class LayeredWindow {
 public:
@@ -120,7 +88,7 @@ public:
 // picture into a fresh DIB and the push to the screen.
 bool BaselineDrawImage(int runs, Timing& timing)
 {
-    const auto image = LoadPng(kBackgroundPng);
+    const auto image = LoadPngImage(kBackgroundPng);
     if (!image || image->GetWidth() != kWidth || image->GetHeight() != kHeight) {
         std::fprintf(stderr, "PNG %d missing or not %dx%d\n", kBackgroundPng, kWidth, kHeight);
         return false;
@@ -163,6 +131,31 @@ bool BaselineDrawImage(int runs, Timing& timing)
     return pushed;
 }
 
+// The client's own path: an image window whose painter renders its element
+// list (here the launcher background) into a DIB and pushes it.
+class LauncherLikeWindow : public CImageCtrl {
+public:
+    void OnCreate(CREATESTRUCTW*) override
+    {
+        painter.EnableLayered();
+        painter.AddImage(RECT{0, 0, kWidth, kHeight}, kBackgroundPng, 1, false);
+    }
+};
+
+bool PainterUpdateLayered(int runs, Timing& timing)
+{
+    LauncherLikeWindow window;
+    if (!window.Create(0, L"LayeredRenderBenchPainter", L"", WS_POPUP, 0, 0, kWidth, kHeight,
+                       nullptr))
+        return false;
+    ShowWindow(window.hwnd, SW_SHOWNOACTIVATE);
+    if (!window.painter.layered || !window.painter.FindImage(1))
+        return false;
+    timing = TimeRuns(runs, [&] { window.painter.UpdateLayered(); });
+    DestroyWindow(window.hwnd);
+    return true;
+}
+
 struct Measurement {
     const char* name;
     bool (*measure)(int runs, Timing& timing);
@@ -171,6 +164,7 @@ struct Measurement {
 // One row per measurement; each sets up its own window and picture.
 const Measurement kMeasurements[] = {
     {"DrawImage + UpdateLayeredWindow (baseline)", &BaselineDrawImage},
+    {"CImagePaint::UpdateLayered", &PainterUpdateLayered},
 };
 
 } // namespace

@@ -48,11 +48,15 @@ setup)
   "$wine64" wineboot -i >"$dir/wineboot.log" 2>&1
 
   # "SimSun"/"宋体" are not installed; map both to the CJK font we have.
+  # Xvfb has no window manager: unmanaged windows keep Wine from waiting
+  # for one on every hide and destroy.
   reg="$dir/fonts.reg"
   printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
     '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
     '"SimSun"="WenQuanYi Micro Hei"' \
-    '"宋体"="WenQuanYi Micro Hei"' '' | iconv -f UTF-8 -t UTF-16LE >"$reg.body"
+    '"宋体"="WenQuanYi Micro Hei"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' \
+    '"Managed"="N"' '' | iconv -f UTF-8 -t UTF-16LE >"$reg.body"
   { printf '\xff\xfe'; cat "$reg.body"; } >"$reg"
   rm -f "$reg.body"
   "$wine64" regedit /S "$(WINEPREFIX="$WINEPREFIX" "$wine64" winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1

@@ -1,3 +1,4 @@
+// ctest: desktop
 #include "ImageProbe.h"
 #include "TestApp.h"
 

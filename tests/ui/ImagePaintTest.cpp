@@ -1,3 +1,4 @@
+// ctest: desktop
 #include "DibCanvas.h"
 #include "ImageProbe.h"
 #include "TestApp.h"

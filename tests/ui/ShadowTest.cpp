@@ -1,3 +1,4 @@
+// ctest: desktop
 #include "ui/GdiPlusInclude.h"
 
 #include "TestApp.h"

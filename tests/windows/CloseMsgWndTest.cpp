@@ -1,0 +1,174 @@
+// ctest: desktop
+#include "windows/CloseMsgWnd.h"
+
+#include "Input.h"
+#include "Screenshot.h"
+#include "TestApp.h"
+
+#include <psapi.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+HWND FindDialog()
+{
+    return FindWindowW(L"velmorkastel", nullptr);
+}
+
+// An ordinary owner window somewhere off-centre.
+HWND CreateOwner(int x, int y)
+{
+    return CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, x, y, 400, 300, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+class CloseDialog : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(app.ok()); }
+    TestApp app;
+};
+
+SIZE_T WorkingSet()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return counters.WorkingSetSize;
+}
+
+} // namespace
+
+TEST_F(CloseDialog, ConfirmReturnsOneAndSitsCentredOnTheScreen)
+{
+    const HWND owner = CreateOwner(30, 40);
+    CloseMsgWnd dialog;
+    RECT shown = {};
+    bool sawSecondCall = false;
+    int secondResult = -1;
+    int step = 0;
+    TimerScript script([&] {
+        const HWND h = FindDialog();
+        if (!h)
+            return false;
+        switch (step++) {
+        case 0:
+            GetWindowRect(h, &shown);
+            // A second ShowModal while it is up only brings it forward.
+            secondResult = dialog.ShowModal(owner);
+            sawSecondCall = true;
+            SaveScreenshot(L"close-dialog");
+            return false;
+        case 1:
+            ClickAt(shown.left + 84, shown.top + 117);  // middle of "确定"
+            return false;
+        default:
+            return true;
+        }
+    });
+    const int result = dialog.ShowModal(owner);
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(sawSecondCall);
+    EXPECT_EQ(secondResult, 0);
+    const int sx = GetSystemMetrics(SM_CXSCREEN);
+    const int sy = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ(shown.left, (sx - 295) / 2);
+    EXPECT_EQ(shown.top, (sy - 190) / 2);
+    EXPECT_EQ(shown.right - shown.left, 295);
+    EXPECT_EQ(shown.bottom - shown.top, 190);
+    EXPECT_FALSE(IsWindow(dialog.hwnd));
+    EXPECT_EQ(FindDialog(), nullptr);
+    DestroyWindow(owner);
+}
+
+TEST_F(CloseDialog, CancelAndEveryOtherEndReturnTwo)
+{
+    const HWND owner = CreateOwner(600, 500);
+    {
+        CloseMsgWnd dialog;
+        TimerScript script([&] {
+            RECT r;
+            const HWND h = FindDialog();
+            if (!h || !GetWindowRect(h, &r))
+                return false;
+            ClickAt(r.left + 212, r.top + 117);  // middle of "取消"
+            return true;
+        });
+        EXPECT_EQ(dialog.ShowModal(owner), 2);
+    }
+    {
+        // Closed from outside without any button.
+        CloseMsgWnd dialog;
+        TimerScript script([&] {
+            const HWND h = FindDialog();
+            if (!h)
+                return false;
+            PostMessageW(h, WM_CLOSE, 0, 0);
+            return true;
+        });
+        EXPECT_EQ(dialog.ShowModal(owner), 2);
+    }
+    {
+        // A press that starts on confirm but is released elsewhere is no click.
+        CloseMsgWnd dialog;
+        int step = 0;
+        RECT r = {};
+        TimerScript script([&] {
+            const HWND h = FindDialog();
+            if (!h || !GetWindowRect(h, &r))
+                return false;
+            INPUT input = {};
+            input.type = INPUT_MOUSE;
+            switch (step++) {
+            case 0:
+                MoveMouseTo(r.left + 84, r.top + 117);
+                return false;
+            case 1:
+                input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+                SendInput(1, &input, sizeof(input));
+                return false;
+            case 2:
+                MoveMouseTo(r.left + 150, r.top + 170);
+                return false;
+            case 3:
+                input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+                SendInput(1, &input, sizeof(input));
+                return false;
+            case 4:
+                EXPECT_TRUE(IsWindow(h)) << "release outside the button must not click";
+                DestroyWindow(h);
+                return true;
+            default:
+                return true;
+            }
+        });
+        EXPECT_EQ(dialog.ShowModal(owner), 2);
+    }
+    DestroyWindow(owner);
+}
+
+TEST_F(CloseDialog, TwoHundredShowsLeaveMemoryFlat)
+{
+    auto showAndClose = [] {
+        CloseMsgWnd dialog;
+        TimerScript script(
+            [] {
+                const HWND h = FindDialog();
+                if (!h)
+                    return false;
+                DestroyWindow(h);
+                return true;
+            },
+            1);
+        return dialog.ShowModal(nullptr);
+    };
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(showAndClose(), 2);
+    const SIZE_T before = WorkingSet();
+    for (int i = 0; i < 200; ++i)
+        ASSERT_EQ(showAndClose(), 2);
+    const SIZE_T after = WorkingSet();
+    // Each dialog renders a 295 x 190 DIB (about 220 KB) and loads five
+    // pictures; a leak of either would add tens of megabytes over 200 runs.
+    EXPECT_LT(after, before + 4 * 1024 * 1024) << "before " << before << " after " << after;
+}

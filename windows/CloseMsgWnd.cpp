@@ -1,0 +1,70 @@
+#include "windows/CloseMsgWnd.h"
+
+#include "ui/CImageButton.h"
+
+CloseMsgWnd::CloseMsgWnd()
+{
+    SetWindowClassName(L"velmorkastel");
+}
+
+int CloseMsgWnd::ShowModal(HWND owner)
+{
+    if (hwnd && IsWindow(hwnd)) {
+        SetActiveWindow(hwnd);
+        SetForegroundWindow(hwnd);
+        return 0;
+    }
+    dialogResult = 2;
+    if (GetSystemMetrics(SM_CXSCREEN) > Width - 1 && GetSystemMetrics(SM_CYSCREEN) > Height - 1) {
+        minWidth = Width;
+        minHeight = Height;
+    }
+
+    RECT ownerRect = {};
+    if (owner)
+        GetWindowRect(owner, &ownerRect);
+    const int left = ownerRect.left + (ownerRect.right - minWidth - ownerRect.left) / 2;
+    const int top = ownerRect.top + (ownerRect.bottom - minHeight - ownerRect.top) / 2;
+
+    const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    if (!Create(0, nullptr, nullptr, style, left, top, minWidth, minHeight, owner))
+        return dialogResult;
+    RunModalLoop();
+    return dialogResult;
+}
+
+void CloseMsgWnd::OnCreate(CREATESTRUCTW*)
+{
+    painter.EnableLayered();
+    painter.dragEnabled = true;
+    painter.captionRect = RECT{0, 0, Width, Height};
+
+    // The dialog sits in the middle of the primary screen, not over its owner.
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    MoveWindow(hwnd, (screenWidth - Width) / 2, (screenHeight - Height) / 2, Width, Height, TRUE);
+
+    painter.AddButton(ConfirmButtonId, RECT{50, 100, 118, 135}, 143, 146, 146, 143);
+    painter.AddButton(CancelButtonId, RECT{178, 100, 246, 135}, 147, 148, 148, 147);
+    // Added last but drawn first: images always lie under the buttons.
+    painter.AddImage(RECT{0, 0, Width, Height}, 142, BackgroundId, false);
+}
+
+bool CloseMsgWnd::OnButtonClick(CImageButton* button)
+{
+    if (!button)
+        return true;
+    switch (button->id) {
+    case ConfirmButtonId:
+        dialogResult = 1;
+        break;
+    case CancelButtonId:
+        dialogResult = 2;
+        break;
+    default:
+        return true;
+    }
+    modalRunning = false;
+    DestroyWindow(hwnd);
+    return false;
+}

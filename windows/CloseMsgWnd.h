@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ui/CImageDialog.h"
+
+// "Quit the game?" confirmation: a layered 295 x 190 picture with two
+// buttons, run modally. Results: 1 confirmed, 2 anything else.
+class CloseMsgWnd : public CImageDialog {
+public:
+    static constexpr int ConfirmButtonId = 1001;
+    static constexpr int CancelButtonId = 1002;
+    static constexpr int BackgroundId = 1011;
+    static constexpr int Width = 295;
+    static constexpr int Height = 190;
+
+    CloseMsgWnd();
+
+    // 1 when the user confirmed, 2 otherwise; 0 when the dialog was already
+    // up (it is only brought forward then).
+    int ShowModal(HWND owner);
+
+    void OnCreate(CREATESTRUCTW* create) override;
+    bool OnButtonClick(CImageButton* button) override;
+};
