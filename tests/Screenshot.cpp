@@ -25,44 +25,27 @@ bool PngEncoderClsid(CLSID& clsid)
     return false;
 }
 
-namespace {
-
-std::wstring ArtifactsDir()
-{
-    wchar_t env[1024] = {};
-    if (!GetEnvironmentVariableW(L"LUMARION_TEST_ENV", env, 1024))
-        return L".";
-    // The environment folder is a Unix path; Wine maps / to drive Z:.
-    std::wstring dir = std::wstring(L"Z:") + env + L"/artifacts";
-    for (auto& c : dir) {
-        if (c == L'/')
-            c = L'\\';
-    }
-    CreateDirectoryW(dir.c_str(), nullptr);
-    return dir;
-}
-
-} // namespace
-
 std::wstring SaveScreenshot(const wchar_t* name)
 {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    ScopedWindowDc screen(nullptr);
-    ScopedMemoryDc memory(CreateCompatibleDC(screen.get()));
-    ScopedBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
-    if (!memory || !bitmap)
+    // Wine's screen DC does not read back what X shows (layered windows
+    // come out black), so ask X itself: Wine starts Unix programs directly.
+    wchar_t env[1024] = {};
+    if (!GetEnvironmentVariableW(L"LUMARION_TEST_ENV", env, 1024))
         return {};
-    {
-        ScopedSelect select(memory.get(), bitmap.get());
-        BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY | CAPTUREBLT);
-    }
-    CLSID png;
-    if (!PngEncoderClsid(png))
+    const std::wstring dir = std::wstring(env) + L"/artifacts";
+    const std::wstring file = dir + L"/" + name + L".png";
+    std::wstring command = L"Z:\\bin\\sh -c \"mkdir -p '" + dir + L"' && import -window root '" + file + L"'\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
         return {};
-    Gdiplus::Bitmap picture(bitmap.get(), nullptr);
-    const std::wstring path = ArtifactsDir() + L"\\" + name + L".png";
-    if (picture.Save(path.c_str(), &png, nullptr) != Gdiplus::Ok)
+    ScopedHandle processHandle(process.hProcess);
+    ScopedHandle threadHandle(process.hThread);
+    DWORD exitCode = 1;
+    if (WaitForSingleObject(process.hProcess, 15000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process.hProcess, &exitCode) || exitCode != 0)
         return {};
-    return path;
+    return file;
 }

@@ -820,15 +820,15 @@ def dialog_bg():
     paint(img, (120, 140, 210), wm, 0.06)
     img.alpha_composite(emblem(16), (8, 7))
     draw_text(img, "提示", 13, GOLD_L, left=(30, 15), shadow=(0, 0, 0, 200))
-    draw_text(img, "确定要退出游戏吗？", 16, TEXT, center=(w / 2.0, 80), tracking=1,
+    draw_text(img, "确定要退出游戏吗？", 16, TEXT, center=(w / 2.0, 66), tracking=1,
                   shadow=(0, 0, 0, 200))
-    # hairline flourish under the question, fading towards the ends
+    # hairline flourish between the question and the buttons (y 100-135)
     line = Image.new("L", size, 0)
-    ImageDraw.Draw(line).line((w // 2 - 80, 104, w // 2 + 80, 104), fill=255)
+    ImageDraw.Draw(line).line((w // 2 - 80, 87, w // 2 + 80, 87), fill=255)
     fade = hgrad(w, h, [(0.5 - 80.0 / w, (0, 0, 0)), (0.5 - 8.0 / w, (255, 255, 255)),
                         (0.5 + 8.0 / w, (255, 255, 255)), (0.5 + 80.0 / w, (0, 0, 0))])
     paint(img, GOLD, ImageChops.multiply(line, fade.getchannel("R")), 0.9)
-    paint(img, GOLD_L, poly_mask(size, diamond(w / 2.0, 104, 3)))
+    paint(img, GOLD_L, poly_mask(size, diamond(w / 2.0, 87, 3)))
     return img
 
 
