@@ -1,20 +1,31 @@
 #!/usr/bin/env bash
 # Throwaway Wine environment for one test run: a fresh prefix with the CJK
-# font mapping, a private home and a private Xvfb display.
-#   wine-env.sh setup DIR     create it (replacing an older one in DIR)
+# font mapping, a private home, a private Xvfb display and the local test
+# site on loopback (port in DIR/site.port, requests logged to DIR/site.log).
+#   wine-env.sh setup DIR [--browser-double DLL]
+#       create it (replacing an older one in DIR); with --browser-double the
+#       prefix's web-browser control is replaced by the scripted test double
 #   wine-env.sh teardown DIR  stop its processes and remove the prefix
 set -euo pipefail
 
 action=${1:?setup or teardown}
 dir=${2:?environment directory}
+double=""
+if [ "${3:-}" = "--browser-double" ]; then
+  double=${4:?DLL path}
+fi
+root=$(cd "$(dirname "$0")/.." && pwd)
 
 stop_env() {
   if [ -d "$dir/prefix" ]; then
     WINEPREFIX="$dir/prefix" wineserver -k 2>/dev/null || true
   fi
-  if [ -f "$dir/xvfb.pid" ]; then
-    kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
-  fi
+  for pidfile in "$dir/xvfb.pid" "$dir/site.pid"; do
+    if [ -f "$pidfile" ]; then
+      kill "$(cat "$pidfile")" 2>/dev/null || true
+      rm -f "$pidfile"
+    fi
+  done
 }
 
 # The 64-bit loader, called directly: the generic `wine` launcher prefers the
@@ -24,8 +35,12 @@ wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
 case "$action" in
 setup)
   stop_env
-  rm -rf "$dir/prefix" "$dir/home" "$dir/ready" "$dir/display" "$dir/xvfb.pid"
+  rm -rf "$dir/prefix" "$dir/home" "$dir/ready" "$dir/display" "$dir/site.port" "$dir/site.log"
   mkdir -p "$dir/home" "$dir/artifacts"
+
+  setsid python3 "$root/tools/demo_site.py" --port-file "$dir/site.port" --log "$dir/site.log" \
+    </dev/null >"$dir/site.out" 2>&1 &
+  echo $! >"$dir/site.pid"
 
   # -displayfd picks a free display number and writes it when ready.
   setsid Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp \
@@ -60,8 +75,18 @@ setup)
   { printf '\xff\xfe'; cat "$reg.body"; } >"$reg"
   rm -f "$reg.body"
   "$wine64" regedit /S "$(WINEPREFIX="$WINEPREFIX" "$wine64" winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
+  if [ -n "$double" ]; then
+    # 64-bit view of HKLM: the only place this 64-bit client looks for it.
+    "$wine64" reg add 'HKLM\Software\Classes\CLSID\{8856F961-340A-11D0-A96B-00C04FD705A2}\InprocServer32' \
+      /ve /d "$(WINEPREFIX="$WINEPREFIX" "$wine64" winepath -w "$double" 2>/dev/null)" /f /reg:64 >/dev/null 2>&1
+  fi
+  for _ in $(seq 50); do
+    [ -s "$dir/site.port" ] && break
+    sleep 0.1
+  done
+  [ -s "$dir/site.port" ] || { echo "test site did not start" >&2; cat "$dir/site.out" >&2; exit 1; }
   touch "$dir/ready"
-  echo "wine environment ready: prefix $WINEPREFIX, display $DISPLAY"
+  echo "wine environment ready: prefix $WINEPREFIX, display $DISPLAY, site port $(cat "$dir/site.port")${double:+, browser double $double}"
   ;;
 teardown)
   stop_env

@@ -6,6 +6,8 @@ set -euo pipefail
 
 dir=${1:?environment directory}
 shift
+# Tests that need another environment (the browser double's) name it here.
+dir=${LUMARION_WINE_ENV_DIR:-$dir}
 if [ ! -f "$dir/ready" ]; then
   echo "wine environment $dir is not set up (run scripts/wine-env.sh setup $dir)" >&2
   exit 1
