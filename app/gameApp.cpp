@@ -1,6 +1,12 @@
 #include "app/gameApp.h"
 
+#include "app/BrowserThread.h"
+#include "browser/CHtmlAppManager.h"
+#include "ui/ScopedHandles.h"
+
 #include <strsafe.h>
+
+#include <memory>
 
 #include <cwchar>
 
@@ -53,8 +59,37 @@ bool gameApp::InitInstance()
     wchar_t modulePath[260] = {};
     const DWORD length = GetModuleFileNameW(GetModuleHandleW(nullptr), modulePath, 260);
     LoadConfiguration(length > 0 && length < 260 ? modulePath : nullptr);
-    // The browser thread and the game window are started here once they exist.
+
+    auto htmlManager = std::make_unique<CHtmlAppManager>();
+    g_htmlManager = htmlManager.get();
+    DWORD browserThreadId = 0;
+    ScopedHandle browserThread(
+        CreateThread(nullptr, 0, &BrowserThread, htmlManager.get(), 0, &browserThreadId));
+    // Requests posted before the thread has a queue would be lost.
+    if (browserThread)
+        htmlManager->WaitUntilReady(BrowserStartTimeoutMs);
+
+    // The game window runs here once it exists.
+
+    StopBrowserThread(browserThread.get(), browserThreadId, htmlManager);
     return false;
+}
+
+void gameApp::StopBrowserThread(HANDLE thread, DWORD threadIdentifier,
+                                std::unique_ptr<CHtmlAppManager>& htmlManager)
+{
+    if (thread) {
+        PostThreadMessageW(threadIdentifier, WM_QUIT, 0, 0);
+        if (WaitForSingleObject(thread, BrowserStopTimeoutMs) != WAIT_OBJECT_0) {
+            // Still running: its manager must outlive it, and the process is
+            // about to end, which stops the thread for good.
+            OutputDebugStringW(L"browser thread did not stop in time");
+            htmlManager.release();
+            return;
+        }
+    }
+    g_htmlManager = nullptr;
+    htmlManager.reset();
 }
 
 int gameApp::PreTranslateMessage(MSG*)

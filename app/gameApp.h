@@ -3,7 +3,10 @@
 #include "app/CAppManager.h"
 #include "app/SiteRoots.h"
 
+#include <memory>
+
 class CFrameGame;
+class CHtmlAppManager;
 
 // The main thread's manager: configuration, start address, browser thread
 // and the game window's run.
@@ -18,12 +21,21 @@ public:
     // userName, Config.ini and startUrl.
     void LoadConfiguration(const wchar_t* modulePath);
 
+    static constexpr DWORD BrowserStartTimeoutMs = 5000;
+    static constexpr DWORD BrowserStopTimeoutMs = 5000;
+
     wchar_t exeDir[260];
     wchar_t startUrl[512];
     wchar_t userName[64];
     CFrameGame* gameWindow = nullptr;
     // Site roots after Config.ini's "Sites" overrides.
     SiteRoots sites;
+
+private:
+    // Ends the browser thread's loop and waits for it (bounded) before its
+    // manager goes away.
+    static void StopBrowserThread(HANDLE thread, DWORD threadIdentifier,
+                                  std::unique_ptr<CHtmlAppManager>& htmlManager);
 };
 
 // Landing-page path appended to the platform root.

@@ -1,0 +1,127 @@
+#include "browser/CHtmlAppManager.h"
+
+#include "app/AppMessages.h"
+#include "browser/CMyHtml.h"
+#include "ui/CWindowCtrl.h"
+
+#include <strsafe.h>
+
+CHtmlAppManager* g_htmlManager = nullptr;
+
+bool OnBrowserThread()
+{
+    return g_htmlManager && g_htmlManager->threadId == GetCurrentThreadId();
+}
+
+CHtmlAppManager::CHtmlAppManager() : ready(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+CHtmlAppManager::~CHtmlAppManager()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    requests.clear();
+}
+
+bool CHtmlAppManager::InitInstance()
+{
+    // Make sure the thread has a queue before anyone is told to post to it.
+    MSG msg;
+    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    SetEvent(ready.get());
+    Run();
+
+    // The control must die on this thread: destroy what is left of our
+    // windows here rather than leave it to another thread.
+    while (!windows.empty()) {
+        const HWND h = windows.back()->hwnd;
+        if (h && IsWindow(h))
+            DestroyWindow(h);
+        else
+            windows.pop_back();
+    }
+    return false;
+}
+
+int CHtmlAppManager::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message != HtmlRequestMessage || msg->hwnd)
+        return 0;
+    ServeOneRequest();
+    return 1;
+}
+
+void CHtmlAppManager::PostRequest(const HtmlRequest& request)
+{
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        requests.push_back(request);
+    }
+    PostThreadMessageW(threadId, HtmlRequestMessage, 0, 0);
+}
+
+void CHtmlAppManager::ServeOneRequest()
+{
+    HtmlRequest request;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (requests.empty())
+            return;
+        request = std::move(requests.front());
+        requests.pop_front();
+    }
+    ExecuteRequest(request);
+}
+
+bool CHtmlAppManager::WaitUntilReady(DWORD timeoutMs) const
+{
+    return WaitForSingleObject(ready.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+size_t CHtmlAppManager::PendingRequests()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return requests.size();
+}
+
+void CHtmlAppManager::ExecuteRequest(HtmlRequest& request)
+{
+    CMyHtml* target = request.target;
+    if (!target)
+        return;
+    const bool attached = target->browser.hostWindow != nullptr;
+
+    auto requeue = [&] {
+        if (++request.requeued > MaxRequeues) {
+            wchar_t line[128];
+            StringCchPrintfW(line, 128, L"browser request %d dropped: no control", request.command);
+            OutputDebugStringW(line);
+            return;
+        }
+        PostRequest(request);
+    };
+
+    switch (request.command) {
+    case CreateWindowRequest:
+        if (!IsWindow(target->hwnd))
+            target->Create(0, nullptr, L"", WS_CHILD | WS_VISIBLE, request.x, request.y,
+                           request.width, request.height, request.window);
+        return;
+    case NavigateRequest:
+        if (attached)
+            target->Navigate(request.url.c_str(), request.flags);
+        else
+            requeue();
+        return;
+    case RefreshRequest:
+        if (attached)
+            target->Refresh();
+        return;
+    case SilentRequest:
+        if (attached)
+            target->SetSilent(request.value);
+        else
+            requeue();
+        return;
+    default:
+        return;
+    }
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/CAppManager.h"
+#include "browser/HtmlRequest.h"
+#include "ui/ScopedHandles.h"
+
+#include <list>
+#include <mutex>
+
+// The browser thread's manager: its loop serves the requests other threads
+// queue, one per HtmlRequestMessage.
+class CHtmlAppManager : public CAppManager {
+public:
+    // A navigate or silent request whose window never gets a control is put
+    // back at most this often, then dropped: nothing would ever serve it.
+    static constexpr int MaxRequeues = 64;
+
+    CHtmlAppManager();
+    ~CHtmlAppManager() override;
+
+    bool InitInstance() override;
+    int PreTranslateMessage(MSG* msg) override;
+
+    void PostRequest(const HtmlRequest& request);
+    void ServeOneRequest();
+    // Set once the loop's thread is registered and has a message queue, so
+    // that posted requests cannot be lost. False when `timeoutMs` passed.
+    bool WaitUntilReady(DWORD timeoutMs) const;
+    size_t PendingRequests();
+
+    std::list<HtmlRequest> requests;
+
+protected:
+    virtual void ExecuteRequest(HtmlRequest& request);
+
+private:
+    std::mutex lock;
+    ScopedHandle ready;
+};
+
+// The browser thread's manager; set before that thread starts.
+extern CHtmlAppManager* g_htmlManager;
+
+// True on the thread that runs g_htmlManager's loop.
+bool OnBrowserThread();

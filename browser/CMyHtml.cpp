@@ -1,0 +1,205 @@
+#include "browser/CMyHtml.h"
+
+#include "app/AppMessages.h"
+#include "browser/CHtmlAppManager.h"
+
+#include <strsafe.h>
+
+namespace {
+
+struct FindWindowRequest {
+    DWORD processId = 0;
+    HWND result = nullptr;
+    wchar_t text[256] = {};
+    wchar_t className[256] = {};
+};
+
+BOOL CALLBACK MatchChildWindow(HWND hwnd, LPARAM param)
+{
+    auto* request = reinterpret_cast<FindWindowRequest*>(param);
+    wchar_t text[512] = {};
+    wchar_t className[512] = {};
+    GetWindowTextW(hwnd, text, 512);
+    GetClassNameW(hwnd, className, 512);
+    if (request->text[0] && wcscmp(request->text, text) != 0)
+        return TRUE;
+    if (request->className[0] && wcscmp(request->className, className) != 0)
+        return TRUE;
+    if (request->processId) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(hwnd, &process);
+        if (process != request->processId)
+            return TRUE;
+    }
+    request->result = hwnd;
+    return FALSE;
+}
+
+} // namespace
+
+CMyHtml::CMyHtml() = default;
+
+CMyHtml::~CMyHtml() = default;
+
+HWND CMyHtml::Create(DWORD exStyle, const wchar_t* className, const wchar_t* windowName,
+                     DWORD style, int x, int y, int width, int height, HWND parent)
+{
+    if (OnBrowserThread())
+        return CWindowCtrl::Create(exStyle, className, windowName, style, x, y, width, height,
+                                   parent);
+    if (!g_htmlManager)
+        return nullptr;
+    HtmlRequest request;
+    request.command = CreateWindowRequest;
+    request.window = parent;
+    request.target = this;
+    request.x = x;
+    request.y = y;
+    request.width = width;
+    request.height = height;
+    g_htmlManager->PostRequest(request);
+    return nullptr;
+}
+
+void CMyHtml::Navigate(const wchar_t* url, int flags)
+{
+    if (!url)
+        return;
+    if (OnBrowserThread()) {
+        browser.Navigate(url, flags);
+        return;
+    }
+    if (!g_htmlManager)
+        return;
+    HtmlRequest request;
+    request.command = NavigateRequest;
+    request.window = hwnd;
+    request.target = this;
+    request.url = url;
+    request.flags = flags;
+    g_htmlManager->PostRequest(request);
+}
+
+void CMyHtml::Refresh()
+{
+    if (OnBrowserThread()) {
+        if (browser.webBrowser)
+            browser.webBrowser->Refresh();
+        return;
+    }
+    if (!g_htmlManager)
+        return;
+    HtmlRequest request;
+    request.command = RefreshRequest;
+    request.window = hwnd;
+    request.target = this;
+    g_htmlManager->PostRequest(request);
+}
+
+void CMyHtml::SetSilent(int value)
+{
+    if (OnBrowserThread()) {
+        if (browser.webBrowser)
+            browser.webBrowser->put_Silent(value ? VARIANT_TRUE : VARIANT_FALSE);
+        return;
+    }
+    if (!g_htmlManager)
+        return;
+    HtmlRequest request;
+    request.command = SilentRequest;
+    request.window = hwnd;
+    request.target = this;
+    request.value = value;
+    g_htmlManager->PostRequest(request);
+}
+
+void CMyHtml::OnCreate(CREATESTRUCTW*)
+{
+    browser.Attach(hwnd);
+}
+
+void CMyHtml::OnDestroy()
+{
+    // Still on the browser thread: the control is closed where it lives.
+    browser.Detach();
+}
+
+void CMyHtml::OnSize(UINT, int, int)
+{
+    Layout();
+}
+
+void CMyHtml::OnSize()
+{
+    if (OnBrowserThread()) {
+        Layout();
+        return;
+    }
+    // Never call into the control, nor wait on its thread, from elsewhere.
+    if (hwnd)
+        PostMessageW(hwnd, HtmlLayoutMessage, 0, 0);
+}
+
+LRESULT CMyHtml::HandleMessage(UINT message, WPARAM, LPARAM)
+{
+    switch (message) {
+    case HtmlLayoutMessage:
+        Layout();
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+void CMyHtml::Layout()
+{
+    RECT rc = {};
+    if (hwnd && IsWindow(hwnd))
+        GetClientRect(hwnd, &rc);
+    const HWND control = browser.GetControlWindow();
+    if (!control)
+        return;
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    wchar_t line[260];
+    StringCchPrintfW(line, 260, L"OnSize left:%d top:%d width:%d,hieght:%d ", rc.left, rc.top,
+                     width, height);
+    OutputDebugStringW(line);
+    // Before the game view the control reaches 4 pixels below the window,
+    // hiding its bottom edge.
+    MoveWindow(control, rc.left, rc.top, width, inGame ? height : height + 4, TRUE);
+    if (const HWND flash = FindFlashWindow(control))
+        MoveWindow(flash, rc.left, rc.top, width, height, TRUE);
+    else
+        OutputDebugStringW(L"not MacromediaFlashPlayerActiveX");
+}
+
+int CMyHtml::PreTranslateMessage(MSG* msg)
+{
+    if ((msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) && inGame) {
+        switch (msg->wParam) {
+        case VK_TAB:
+            if (const HWND flash = FindFlashWindow(hwnd))
+                SetFocus(flash);
+            break;
+        case VK_ESCAPE:
+            PostMessageW(GetParent(hwnd), FrameCommandMessage, LeaveFullScreenCommand, 0);
+            break;
+        case VK_F10:
+            PostMessageW(GetParent(hwnd), FrameCommandMessage, ToggleFullScreenCommand, 0);
+            break;
+        default:
+            break;
+        }
+    }
+    return browser.TranslateBrowserKey(msg) == 0 ? 1 : 0;
+}
+
+HWND CMyHtml::FindFlashWindow(HWND parent)
+{
+    FindWindowRequest request;
+    StringCchPrintfW(request.text, 256, L"%s", L"");
+    StringCchPrintfW(request.className, 256, L"%s", L"MacromediaFlashPlayerActiveX");
+    EnumChildWindows(parent, &MatchChildWindow, reinterpret_cast<LPARAM>(&request));
+    return request.result;
+}
