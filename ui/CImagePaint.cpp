@@ -1,0 +1,702 @@
+#include "ui/CImagePaint.h"
+
+#include "ui/CImageButton.h"
+#include "ui/CImageStatic.h"
+#include "ui/CSanDC.h"
+#include "ui/LoadPngImage.h"
+#include "ui/ScopedHandles.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// Elements in this id range are decoration: drawn, never hot.
+constexpr int kFirstDecorationId = 100;
+constexpr int kLastDecorationId = 250;
+// Without an explicit caption rectangle the top 40 pixels drag the window.
+constexpr int kDefaultCaptionHeight = 40;
+
+constexpr int kCloseId = 10;
+constexpr int kMinimizeId = 20;
+constexpr int kMaximizeId = 30;
+constexpr int kRestoreId = 40;
+
+void ClearRect(RECT& rect)
+{
+    ::SetRect(&rect, -1, -1, -1, -1);
+}
+
+bool Intersects(const RECT& a, const RECT& b)
+{
+    RECT common;
+    return IntersectRect(&common, &a, &b) != FALSE;
+}
+
+POINT PointOf(LPARAM lParam)
+{
+    return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
+
+} // namespace
+
+CImagePaint::CImagePaint() = default;
+
+CImagePaint::~CImagePaint()
+{
+    Reset();
+}
+
+CImageButton* CImagePaint::AddButton(int id, const RECT& rect, int normalId, int hoverId,
+                                     int pressedId, int disabledId)
+{
+    if (CImageButton* existing = FindButton(id)) {
+        existing->SetImages(normalId, hoverId, pressedId, disabledId);
+        existing->SetText(L"");
+        existing->SetRect(&rect);
+        return existing;
+    }
+    auto button = std::make_unique<CImageButton>(ownerWindow, id, rect, L"");
+    button->SetImages(normalId, hoverId, pressedId, disabledId);
+    buttons.push_back(std::move(button));
+    return buttons.back().get();
+}
+
+CImageButton* CImagePaint::FindButton(int id) const
+{
+    for (const auto& button : buttons) {
+        if (button->id == id)
+            return button.get();
+    }
+    return nullptr;
+}
+
+bool CImagePaint::RemoveButton(int id)
+{
+    auto it = std::find_if(buttons.begin(), buttons.end(),
+                           [id](const std::unique_ptr<CImageButton>& b) { return b->id == id; });
+    if (it == buttons.end())
+        return false;
+    if (hotButton == it->get())
+        hotButton = nullptr;
+    buttons.erase(it);
+    return true;
+}
+
+CImageStatic* CImagePaint::AddImage(const RECT& rect, int resourceId, int id, bool smooth)
+{
+    CImageStatic* image = FindImage(id);
+    if (!image) {
+        images.push_back(std::make_unique<CImageStatic>(id, rect, smooth));
+        image = images.back().get();
+    }
+    image->smooth = smooth;
+    image->id = id;
+    image->rect = rect;
+    image->image = LoadPngImage(resourceId);
+    return image;
+}
+
+CImageStatic* CImagePaint::FindImage(int id) const
+{
+    for (const auto& image : images) {
+        if (image->id == id)
+            return image.get();
+    }
+    return nullptr;
+}
+
+bool CImagePaint::RemoveImage(int id)
+{
+    auto it = std::find_if(images.begin(), images.end(),
+                           [id](const std::unique_ptr<CImageStatic>& i) { return i->id == id; });
+    if (it == images.end())
+        return false;
+    images.erase(it);
+    return true;
+}
+
+void CImagePaint::SetBackColor(Gdiplus::ARGB argb)
+{
+    backBrush = std::make_unique<Gdiplus::SolidBrush>(Gdiplus::Color(argb));
+    fillBackground = true;
+}
+
+void CImagePaint::SetOnButtonDown(ButtonCallback callback) { onButtonDown = std::move(callback); }
+void CImagePaint::SetOnButtonClick(ButtonCallback callback) { onButtonClick = std::move(callback); }
+void CImagePaint::SetOnButtonHover(ButtonCallback callback) { onButtonHover = std::move(callback); }
+void CImagePaint::SetOnButtonRightDown(ButtonCallback callback)
+{
+    onButtonRightDown = std::move(callback);
+}
+void CImagePaint::SetOnButtonRightClick(ButtonCallback callback)
+{
+    onButtonRightClick = std::move(callback);
+}
+void CImagePaint::SetOnPaintBackground(PaintCallback callback)
+{
+    onPaintBackground = std::move(callback);
+}
+void CImagePaint::SetOnPaintForeground(PaintCallback callback)
+{
+    onPaintForeground = std::move(callback);
+}
+
+void CImagePaint::EnableLayered()
+{
+    if (layered || !ownerWindow || !IsWindow(ownerWindow))
+        return;
+    fillBackground = false;
+    layered = true;
+    alpha = 255;
+    if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
+        SetWindowLongW(ownerWindow, GWL_EXSTYLE,
+                       GetWindowLongW(ownerWindow, GWL_EXSTYLE) | WS_EX_LAYERED);
+        updateLayeredWindow = reinterpret_cast<UpdateLayeredWindowFn>(
+            GetProcAddress(user32, "UpdateLayeredWindow"));
+    }
+    UpdateLayered();
+}
+
+void CImagePaint::UpdateLayered()
+{
+    if (!updateLayeredWindow || !WindowAlive())
+        return;
+    const HWND window = ownerWindow;
+    ScopedWindowDc windowDc(window);
+    RECT client;
+    GetClientRect(window, &client);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    if (!windowDc.get() || width <= 0 || height <= 0)
+        return;
+    ScopedMemoryDc memoryDc(CreateCompatibleDC(windowDc.get()));
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    ScopedBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!memoryDc || !dib)
+        return;
+
+    ScopedSelect select(memoryDc.get(), dib.get());
+    SetBkMode(memoryDc.get(), TRANSPARENT);
+    {
+        Gdiplus::Graphics graphics(memoryDc.get());
+        graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+        DrawAll(graphics, client, nullptr);
+        graphics.Flush(Gdiplus::FlushIntentionSync);
+    }
+    // A paint hook may have closed the window.
+    if (!IsWindow(window))
+        return;
+    RECT windowRect;
+    GetWindowRect(window, &windowRect);
+    POINT destination = {windowRect.left, windowRect.top};
+    SIZE size = {width, height};
+    POINT source = {0, 0};
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
+    ScopedWindowDc screenDc(nullptr);
+    updateLayeredWindow(window, screenDc.get(), &destination, &size, memoryDc.get(), &source, 0,
+                        &blend, ULW_ALPHA);
+}
+
+void CImagePaint::Reset()
+{
+    // A window created again by the same owner starts without stale
+    // press, capture or tracking state.
+    if (captured && ownerWindow && GetCapture() == ownerWindow)
+        ReleaseCapture();
+    captured = false;
+    leftPressed = false;
+    rightPressed = false;
+    tracking = false;
+    ClearRect(pressedRect);
+    ClearRect(rightPressedRect);
+
+    hotButton = nullptr;
+    images.clear();
+    buttons.clear();
+    mousePos = POINT{-1, -1};
+    ownerWindow = nullptr;
+    backBrush.reset();
+    layered = false;
+}
+
+bool CImagePaint::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        if (!backBrush && (backColor >> 24) != 0)
+            backBrush = std::make_unique<Gdiplus::SolidBrush>(Gdiplus::Color(backColor));
+        return false;
+    case WM_DESTROY:
+        Reset();
+        return false;
+    case WM_SIZE:
+        Relayout(RECT{0, 0, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return false;
+    case WM_PAINT:
+        Paint();
+        return false;
+    case WM_ERASEBKGND:
+        return OnEraseBackground();
+    case WM_SHOWWINDOW:
+        OnShowWindow(wParam != 0);
+        return false;
+    case WM_SETCURSOR:
+        return OnSetCursor();
+    case WM_MOUSEMOVE:
+        return OnMouseMove(PointOf(lParam));
+    case WM_LBUTTONDOWN:
+        return OnLeftDown(PointOf(lParam));
+    case WM_LBUTTONUP:
+        return OnLeftUp(PointOf(lParam));
+    case WM_LBUTTONDBLCLK:
+        if (GET_Y_LPARAM(lParam) <= kDefaultCaptionHeight && dragEnabled)
+            ToggleMaximize();
+        return false;
+    case WM_RBUTTONDOWN:
+        return OnRightDown(PointOf(lParam));
+    case WM_RBUTTONUP:
+        return OnRightUp(PointOf(lParam));
+    case WM_MOUSELEAVE:
+        return OnMouseLeave();
+    default:
+        return false;
+    }
+}
+
+bool CImagePaint::Click(CImageButton* button)
+{
+    const int id = button ? button->id : 0;
+    if (onButtonClick) {
+        // A copy: the callback may replace the painter's callbacks.
+        const ButtonCallback callback = onButtonClick;
+        if (!callback(button))
+            return false;
+        // The callback may have removed the button or closed the window.
+        if (button)
+            button = FindButton(id);
+    }
+    if (!button || button->noDefaultAction || !button->visible)
+        return true;
+    switch (button->id) {
+    case kCloseId:
+        if (WindowAlive())
+            DestroyWindow(ownerWindow);
+        return false;
+    case kMinimizeId:
+        if (WindowAlive())
+            ShowWindow(ownerWindow, SW_MINIMIZE);
+        return true;
+    case kMaximizeId:
+    case kRestoreId:
+        ToggleMaximize();
+        return true;
+    default:
+        return true;
+    }
+}
+
+void CImagePaint::ToggleMaximize()
+{
+    CImageButton* maximize = FindButton(kMaximizeId);
+    CImageButton* restore = FindButton(kRestoreId);
+    if (!maximize || !restore || !WindowAlive())
+        return;
+    if (IsZoomed(ownerWindow)) {
+        maximize->visible = true;
+        restore->visible = false;
+        ShowWindow(ownerWindow, SW_RESTORE);
+    } else {
+        restore->visible = true;
+        maximize->visible = false;
+        ShowWindow(ownerWindow, SW_MAXIMIZE);
+    }
+}
+
+void CImagePaint::Relayout(const RECT& clientRect)
+{
+    const int width = clientRect.right;
+    const int height = clientRect.bottom;
+    for (const auto& button : buttons) {
+        if (button->rightAnchor != -1) {
+            const int right = width - button->rightAnchor;
+            if (right != button->rect.right) {
+                RECT moved = button->rect;
+                OffsetRect(&moved, right - moved.right, 0);
+                button->SetRect(&moved);
+            }
+        }
+        if (button->bottomAnchor != -1) {
+            const int bottom = height - button->bottomAnchor;
+            if (bottom != button->rect.bottom) {
+                RECT moved = button->rect;
+                OffsetRect(&moved, 0, bottom - moved.bottom);
+                button->SetRect(&moved);
+            }
+        }
+    }
+    for (const auto& image : images) {
+        RECT& r = image->rect;
+        if (image->rightAnchor != -1) {
+            const int right = width - image->rightAnchor;
+            if (right != r.right) {
+                r.left = image->fixedLeft != -1 ? image->fixedLeft : r.left + (right - r.right);
+                r.right = right;
+            }
+        }
+        if (image->bottomAnchor != -1) {
+            const int bottom = height - image->bottomAnchor;
+            if (bottom != r.bottom) {
+                r.top = image->fixedTop != -1 ? image->fixedTop : r.top + (bottom - r.bottom);
+                r.bottom = bottom;
+            }
+        }
+    }
+    if (layered)
+        UpdateLayered();
+    else if (WindowAlive())
+        InvalidateRect(ownerWindow, &clientRect, TRUE);
+}
+
+void CImagePaint::Paint()
+{
+    if (!ownerWindow)
+        return;
+    const HWND window = ownerWindow;
+    RECT update = {0, 0, 0, 0};
+    GetUpdateRect(window, &update, FALSE);
+    PAINTSTRUCT ps;
+    const HDC dc = BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    // An empty update (the erase sent from inside BeginPaint) has nothing
+    // to copy; skip building a client-sized buffer for it.
+    if (dc && !IsRectEmpty(&update)) {
+        CSanDC buffer(dc, client, update);
+        if (buffer.memoryDc) {
+            SetBkMode(buffer.memoryDc.get(), TRANSPARENT);
+            Gdiplus::Graphics graphics(buffer.memoryDc.get());
+            graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+            DrawAll(graphics, client, &update);
+        }
+    }
+    EndPaint(window, &ps);
+}
+
+void CImagePaint::DrawAll(Gdiplus::Graphics& graphics, const RECT& client, const RECT* update)
+{
+    if (fillBackground && backBrush) {
+        graphics.FillRectangle(backBrush.get(), static_cast<INT>(client.left - 1),
+                               static_cast<INT>(client.top - 1),
+                               static_cast<INT>(client.right - client.left + 1),
+                               static_cast<INT>(client.bottom - client.top + 1));
+    }
+    if (onPaintBackground) {
+        const PaintCallback callback = onPaintBackground;
+        callback(graphics);
+    }
+    // Indexes, not iterators: a paint hook may have changed the lists.
+    const RECT none = {0, 0, 0, 0};
+    for (size_t i = 0; i < images.size(); ++i) {
+        CImageStatic& image = *images[i];
+        if (!update || Intersects(image.rect, *update))
+            image.Draw(graphics, &none);
+    }
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        CImageButton& button = *buttons[i];
+        if (!update || Intersects(button.rect, *update))
+            button.Draw(graphics, mousePos, leftPressed ? 1 : 0, &none);
+    }
+    // Subdivided buttons held down lie above all others.
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        CImageButton& button = *buttons[i];
+        if (button.kind == 1 && button.forcePressed && (!update || Intersects(button.rect, *update)))
+            button.Draw(graphics, mousePos, leftPressed ? 1 : 0, &none);
+    }
+    if (onPaintForeground) {
+        const PaintCallback callback = onPaintForeground;
+        callback(graphics);
+    }
+}
+
+bool CImagePaint::OnEraseBackground()
+{
+    RECT client = {0, 0, 0, 0};
+    if (ownerWindow)
+        GetClientRect(ownerWindow, &client);
+    if (!EqualRect(&client, &erasedRect)) {
+        Paint();
+        erasedRect = client;
+    }
+    return true;
+}
+
+void CImagePaint::OnShowWindow(bool shown)
+{
+    if (shown) {
+        if (layered)
+            UpdateLayered();
+    } else {
+        mousePos = POINT{-1, -1};
+    }
+}
+
+bool CImagePaint::OnSetCursor()
+{
+    if (!ownerWindow)
+        return false;
+    POINT cursor;
+    GetCursorPos(&cursor);
+    ScreenToClient(ownerWindow, &cursor);
+    for (const auto& button : buttons) {
+        if (button->kind == 2 && button->visible && PtInRect(&button->rect, cursor)) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CImagePaint::OnMouseMove(POINT point)
+{
+    mousePos = point;
+    if (!tracking && ownerWindow) {
+        TRACKMOUSEEVENT track = {};
+        track.cbSize = sizeof(track);
+        track.dwFlags = TME_HOVER | TME_LEAVE;
+        track.hwndTrack = ownerWindow;
+        track.dwHoverTime = 10;
+        tracking = TrackMouseEvent(&track) != FALSE;
+    }
+    if (hotButton && tracking && PtInRect(&hotButton->rect, point)) {
+        if (hotButton->kind == 1) {
+            const bool part = hotButton->HitTestPart(point);
+            if (part != hotButton->partHot) {
+                hotButton->partHot = part;
+                Repaint(hotButton->rect);
+            }
+        }
+        return false;
+    }
+    if (leftPressed)
+        return false;
+
+    CImageButton* old = hotButton;
+    CImageButton* found = tracking ? HotButtonAt(point) : nullptr;
+    const int foundId = found ? found->id : 0;
+    hotButton = found;
+    if (old)
+        Repaint(old->rect);
+    if (!found) {
+        hotButton = nullptr;
+        return false;
+    }
+    // A layered repaint runs the paint hooks; make sure the new hot button
+    // survived them.
+    if (hotButton != found || FindButton(foundId) != found)
+        return false;
+    Repaint(found->rect);
+    if (onButtonHover && Holds(found)) {
+        const ButtonCallback callback = onButtonHover;
+        return !callback(found);
+    }
+    return false;
+}
+
+bool CImagePaint::OnLeftDown(POINT point)
+{
+    mousePos = point;
+    bool onButton = false;
+    if (hotButton && hotButton->visible && PtInRect(&hotButton->rect, point)) {
+        CImageButton* button = hotButton;
+        const int id = button->id;
+        pressedRect = button->rect;
+        leftPressed = true;
+        button->HitTestPart(point);
+        Repaint(button->rect);
+        if (onButtonDown && Holds(button)) {
+            const ButtonCallback callback = onButtonDown;
+            if (!callback(button))
+                return true;
+        }
+        // The callback may have run a loop that already saw the release,
+        // removed the button or closed the window.
+        if (!WindowAlive() || !leftPressed)
+            return false;
+        if (!hotButton || FindButton(id) != hotButton) {
+            leftPressed = false;
+            ClearRect(pressedRect);
+            return false;
+        }
+        if (!captured) {
+            SetCapture(ownerWindow);
+            captured = true;
+            return false;
+        }
+        onButton = true;
+    }
+
+    if (dragEnabled && WindowAlive()) {
+        const bool defaultCaption =
+            captionRect.left == captionRect.right && captionRect.top == captionRect.bottom;
+        const bool inCaption = defaultCaption ? (point.y <= kDefaultCaptionHeight && !onButton)
+                                              : PtInRect(&captionRect, point) != FALSE;
+        if (inCaption)
+            PostMessageW(ownerWindow, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(point.x, point.y));
+    }
+    if (!onButton)
+        ClearRect(pressedRect);
+    return false;
+}
+
+bool CImagePaint::OnLeftUp(POINT point)
+{
+    mousePos = point;
+    if (captured) {
+        captured = false;
+        ReleaseCapture();
+    }
+    leftPressed = false;
+    if (!hotButton) {
+        ClearRect(pressedRect);
+        return false;
+    }
+    CImageButton* button = hotButton;
+    const int id = button->id;
+    const RECT formerRect = button->rect;
+    if (PtInRect(&pressedRect, point)) {
+        if (!Click(button))
+            return true;
+        if (!WindowAlive()) {
+            ClearRect(pressedRect);
+            return false;
+        }
+    }
+    // Look again: the click may have removed buttons or moved the mouse
+    // through a nested loop.
+    if (hotButton && !PtInRect(&hotButton->rect, point)) {
+        mousePos = POINT{-1, -1};
+        hotButton = nullptr;
+    }
+    const CImageButton* former = FindButton(id);
+    Repaint(former ? former->rect : formerRect);
+    ClearRect(pressedRect);
+    return false;
+}
+
+bool CImagePaint::OnRightDown(POINT point)
+{
+    mousePos = point;
+    if (!hotButton || !PtInRect(&hotButton->rect, point)) {
+        ClearRect(rightPressedRect);
+        return false;
+    }
+    CImageButton* button = hotButton;
+    const int id = button->id;
+    rightPressed = true;
+    rightPressedRect = button->rect;
+    if (onButtonRightDown) {
+        const ButtonCallback callback = onButtonRightDown;
+        if (!callback(button))
+            return true;
+    }
+    if (!WindowAlive() || !rightPressed)
+        return false;
+    if (!hotButton || FindButton(id) != hotButton) {
+        rightPressed = false;
+        ClearRect(rightPressedRect);
+        return false;
+    }
+    if (!captured) {
+        SetCapture(ownerWindow);
+        captured = true;
+    }
+    return false;
+}
+
+bool CImagePaint::OnRightUp(POINT point)
+{
+    mousePos = point;
+    if (captured) {
+        captured = false;
+        ReleaseCapture();
+    }
+    rightPressed = false;
+    if (hotButton) {
+        if (PtInRect(&rightPressedRect, point)) {
+            if (onButtonRightClick) {
+                const ButtonCallback callback = onButtonRightClick;
+                if (!callback(hotButton))
+                    return false;
+            }
+        } else if (!PtInRect(&hotButton->rect, point)) {
+            mousePos = POINT{-1, -1};
+            hotButton = nullptr;
+        }
+    }
+    ClearRect(rightPressedRect);
+    return false;
+}
+
+bool CImagePaint::OnMouseLeave()
+{
+    mousePos = POINT{-1, -1};
+    tracking = false;
+    if (leftPressed)
+        return false;
+    if (hotButton && WindowAlive()) {
+        if (IsZoomed(ownerWindow)) {
+            POINT cursor;
+            GetCursorPos(&cursor);
+            ScreenToClient(ownerWindow, &cursor);
+            if (PtInRect(&hotButton->rect, cursor))
+                mousePos = cursor;
+        }
+        const RECT rect = hotButton->rect;
+        Repaint(rect);
+    }
+    hotButton = nullptr;
+    return false;
+}
+
+bool CImagePaint::WindowAlive() const
+{
+    return ownerWindow && IsWindow(ownerWindow);
+}
+
+bool CImagePaint::Holds(const CImageButton* button) const
+{
+    return std::any_of(buttons.begin(), buttons.end(),
+                       [button](const std::unique_ptr<CImageButton>& b) { return b.get() == button; });
+}
+
+CImageButton* CImagePaint::HotButtonAt(POINT point) const
+{
+    for (const auto& button : buttons) {
+        const bool decoration = button->id >= kFirstDecorationId && button->id <= kLastDecorationId;
+        if (!decoration && PtInRect(&button->rect, point) && button->visible)
+            return button.get();
+    }
+    return nullptr;
+}
+
+void CImagePaint::Repaint(const RECT& rect)
+{
+    // Never without a window: InvalidateRect(NULL, ...) would repaint the
+    // whole desktop.
+    if (!WindowAlive())
+        return;
+    if (layered)
+        UpdateLayered();
+    else
+        InvalidateRect(ownerWindow, &rect, TRUE);
+}
