@@ -1,0 +1,112 @@
+#include "ui/CShadowCtrl.h"
+
+#include "ui/ScopedHandles.h"
+
+CShadowCtrl::CShadowCtrl()
+{
+    SetWindowClassName(L"ShadowCtrl");
+}
+
+// The pens go with their unique_ptrs; the base closes a live window.
+CShadowCtrl::~CShadowCtrl() = default;
+
+void CShadowCtrl::OnCreate(CREATESTRUCTW*)
+{
+    SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) | WS_CLIPCHILDREN);
+    LONG_PTR exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+    exStyle = (exStyle & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW;
+    SetWindowLongPtrW(hwnd, GWL_EXSTYLE, exStyle);
+
+    RecreateShadowPens(outlinePens, outlineColors);
+
+    if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
+        SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+        updateLayeredWindow = reinterpret_cast<UpdateLayeredWindowFn>(
+            GetProcAddress(user32, "UpdateLayeredWindow"));
+    }
+}
+
+void CShadowCtrl::OnDestroy()
+{
+    for (auto& pen : outlinePens)
+        pen.reset();
+}
+
+void CShadowCtrl::OnShowWindow(BOOL show, UINT)
+{
+    if (show)
+        Redraw(255);
+}
+
+void CShadowCtrl::SetMenuColors()
+{
+    for (int i = 0; i < 3; ++i)
+        outlineColors[i] = kMenuShadowColors[i];
+    RecreateShadowPens(outlinePens, outlineColors);
+}
+
+void CShadowCtrl::Render(HDC dc, const RECT& client) const
+{
+    Gdiplus::Graphics graphics(dc);
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+    StrokeShadowOutlines(graphics, client, shadowSize, cornerRadius, outlinePens);
+}
+
+void CShadowCtrl::Redraw(BYTE alpha)
+{
+    if (!updateLayeredWindow)
+        return;
+    RECT client = {};
+    if (!hwnd || !GetClientRect(hwnd, &client))
+        return;
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    // Nothing to show, and a zero-sized DIB cannot be created.
+    if (width <= 0 || height <= 0)
+        return;
+
+    ScopedWindowDc windowDc(hwnd);
+    ScopedMemoryDc memoryDc(CreateCompatibleDC(windowDc.get()));
+    if (!memoryDc)
+        return;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    // A fresh DIB section is zero-filled: fully transparent.
+    ScopedBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib)
+        return;
+    ScopedSelect selected(memoryDc.get(), dib.get());
+    SetBkMode(memoryDc.get(), TRANSPARENT);
+
+    // Render's Graphics is gone before the bits are handed over, so nothing
+    // it batched can be missing from the window.
+    Render(memoryDc.get(), client);
+
+    RECT window = {};
+    GetWindowRect(hwnd, &window);
+    POINT destination = {window.left, window.top};
+    SIZE size = {width, height};
+    POINT source = {0, 0};
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
+    ScopedWindowDc screenDc(nullptr);
+    updateLayeredWindow(hwnd, screenDc.get(), &destination, &size, memoryDc.get(), &source, 0,
+                        &blend, ULW_ALPHA);
+}
+
+void CShadowCtrl::PlaceAround(HWND owner)
+{
+    if (!hwnd || !IsWindow(hwnd) || !owner)
+        return;
+    RECT ownerRect = {};
+    if (!GetWindowRect(owner, &ownerRect))
+        return;
+    const RECT r = ShadowWindowRect(ownerRect, shadowSize);
+    MoveWindow(hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    Redraw(255);
+}
