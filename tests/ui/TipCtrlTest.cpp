@@ -83,23 +83,6 @@ TEST(TipFont, MissingFamilyStillMeasuresText)
     }
 }
 
-TEST(TipFont, LongTextWrapsInsideTheBox)
-{
-    TestApp app;
-    ASSERT_TRUE(app.ok());
-    DibCanvas canvas(10, 10);
-    auto font = CreateUiFont(L"Tahoma", 9);
-    ASSERT_TRUE(font);
-    std::wstring longText;
-    for (int i = 0; i < 40; ++i)
-        longText += L"word ";
-    const Gdiplus::SizeF one = CImageTipCtrl::MeasureTip(canvas.graphics(), L"word", *font);
-    const Gdiplus::SizeF many = CImageTipCtrl::MeasureTip(canvas.graphics(), longText.c_str(), *font);
-    EXPECT_LE(many.Width, 500);
-    EXPECT_GT(many.Height, one.Height * 1.5f);
-    EXPECT_LE(many.Height, 200);
-}
-
 TEST_F(TipCtrl, AppearsAfterTheDelayAtTheCursorWithoutTakingTheFocus)
 {
     ASSERT_EQ(owner.hwnd, GetForegroundWindow());
