@@ -1,4 +1,4 @@
-#include "DesktopLock.h"
+// ctest: desktop
 #include "DibCanvas.h"
 #include "ImageProbe.h"
 #include "Input.h"
@@ -73,7 +73,6 @@ protected:
     {
         ExitOnCrash();
         ASSERT_TRUE(app.ok());
-        ASSERT_TRUE(lock.held());
         SetCursorPos(1900, 1060);
         // Stands in for the game window: light, behind the menu, active.
         owner.painter.SetBackColor(0xFFFAFAFA);
@@ -110,7 +109,6 @@ protected:
     }
 
     TestApp app;
-    DesktopLock lock;
     CImageCtrl owner;
     CImageMenu menu;
     std::vector<int> clicks;

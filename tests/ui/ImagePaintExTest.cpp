@@ -1,4 +1,4 @@
-#include "DesktopLock.h"
+// ctest: desktop
 #include "ImageProbe.h"
 #include "TestApp.h"
 
@@ -32,7 +32,6 @@ protected:
     {
         ExitOnCrash();
         ASSERT_TRUE(app.ok());
-        ASSERT_TRUE(lock.held());
         // Keep the real cursor away from the windows: only the messages the
         // tests send reach them.
         SetCursorPos(1900, 1060);
@@ -50,7 +49,6 @@ protected:
     HWND h() const { return list.hwnd; }
 
     TestApp app;
-    DesktopLock lock;
     CImageCtrlEx list;
     std::vector<int> clicks;
 };

@@ -1,4 +1,4 @@
-#include "DesktopLock.h"
+// ctest: desktop
 #include "DibCanvas.h"
 #include "TestApp.h"
 #include "ui/CImageTipCtrl.h"
@@ -18,7 +18,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(app.ok());
-        ASSERT_TRUE(lock.held());
         ASSERT_TRUE(owner.Create(0, L"TipTestOwner", L"owner", WS_POPUP | WS_VISIBLE, 100, 100,
                                  400, 300, nullptr));
         SetForegroundWindow(owner.hwnd);
@@ -47,7 +46,6 @@ protected:
     }
 
     TestApp app;
-    DesktopLock lock;
     OwnerWindow owner;
     CImageTipCtrl tip;
 };
