@@ -25,16 +25,34 @@ bool PngEncoderClsid(CLSID& clsid)
     return false;
 }
 
+namespace {
+
+std::wstring WindowsPath(std::wstring unixPath)
+{
+    for (auto& c : unixPath) {
+        if (c == L'/')
+            c = L'\\';
+    }
+    return L"Z:" + unixPath;
+}
+
+} // namespace
+
 std::wstring SaveScreenshot(const wchar_t* name)
 {
-    // Wine's screen DC does not read back what X shows (layered windows
-    // come out black), so ask X itself: Wine starts Unix programs directly.
+    // Wine's screen DC does not read back everything X shows (layered
+    // windows come out black), so ask X itself: Wine starts Unix programs.
+    // Their handles cannot be waited on, so the file appearing (renamed into
+    // place when complete) is the signal.
     wchar_t env[1024] = {};
     if (!GetEnvironmentVariableW(L"LUMARION_TEST_ENV", env, 1024))
         return {};
     const std::wstring dir = std::wstring(env) + L"/artifacts";
     const std::wstring file = dir + L"/" + name + L".png";
-    std::wstring command = L"Z:\\bin\\sh -c \"mkdir -p '" + dir + L"' && import -window root '" + file + L"'\"";
+    const std::wstring windowsFile = WindowsPath(file);
+    DeleteFileW(windowsFile.c_str());
+    std::wstring command = L"Z:\\bin\\sh -c \"mkdir -p '" + dir + L"' && import -window root '" +
+                           file + L".part.png' && mv '" + file + L".part.png' '" + file + L"'\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
@@ -43,9 +61,10 @@ std::wstring SaveScreenshot(const wchar_t* name)
         return {};
     ScopedHandle processHandle(process.hProcess);
     ScopedHandle threadHandle(process.hThread);
-    DWORD exitCode = 1;
-    if (WaitForSingleObject(process.hProcess, 15000) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(process.hProcess, &exitCode) || exitCode != 0)
-        return {};
-    return file;
+    for (int waited = 0; waited < 15000; waited += 50) {
+        if (GetFileAttributesW(windowsFile.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return file;
+        Sleep(50);
+    }
+    return {};
 }

@@ -59,7 +59,7 @@ TEST_F(CloseDialog, ConfirmReturnsOneAndSitsCentredOnTheScreen)
             sawSecondCall = true;
             return false;
         case 1:
-            SaveScreenshot(L"close-dialog");
+            EXPECT_FALSE(SaveScreenshot(L"close-dialog").empty());
             return false;
         case 2:
             ClickAt(shown.left + 84, shown.top + 117);  // middle of "确定"

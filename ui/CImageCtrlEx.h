@@ -1,0 +1,15 @@
+#pragma once
+
+#include "ui/CImagePaintEx.h"
+#include "ui/CWindowCtrl.h"
+
+// A window that shows a list of rows: every message goes to its painter.
+class CImageCtrlEx : public CWindowCtrl {
+public:
+    CImageCtrlEx();
+    ~CImageCtrlEx() override;
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    CImagePaintEx painter;
+};

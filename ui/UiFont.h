@@ -1,0 +1,12 @@
+#pragma once
+
+#include "ui/GdiPlusInclude.h"
+
+#include <memory>
+
+// A regular GDI+ font of `family` at `points` (unit point). When GDI+ does
+// not know the family (Wine's GDI+ has no "Tahoma" although GDI maps it to
+// an installed face), the face GDI substitutes for it is used, then "宋体",
+// then any installed family, so text is never silently dropped. Null only
+// when no family at all can be created.
+std::unique_ptr<Gdiplus::Font> CreateUiFont(const wchar_t* family, Gdiplus::REAL points);
