@@ -26,6 +26,31 @@ void ExeDirFromModulePath(const wchar_t* modulePath, wchar_t (&exeDir)[260])
         *slash = L'\0';
 }
 
+namespace {
+
+// Waits for `handle` while still answering messages sent to this thread's
+// windows: the browser thread's teardown may talk to them.
+bool WaitPumping(HANDLE handle, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs)
+            return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+        const DWORD result =
+            MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE);
+        if (result == WAIT_OBJECT_0)
+            return true;
+        if (result != WAIT_OBJECT_0 + 1)
+            return false;
+        // Only sent messages: posted ones belong to loops that have ended.
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+} // namespace
+
 gameApp::gameApp()
 {
     exeDir[0] = L'\0';
@@ -80,7 +105,7 @@ void gameApp::StopBrowserThread(HANDLE thread, DWORD threadIdentifier,
 {
     if (thread) {
         PostThreadMessageW(threadIdentifier, WM_QUIT, 0, 0);
-        if (WaitForSingleObject(thread, BrowserStopTimeoutMs) != WAIT_OBJECT_0) {
+        if (!WaitPumping(thread, BrowserStopTimeoutMs)) {
             // Still running: its manager must outlive it, and the process is
             // about to end, which stops the thread for good.
             OutputDebugStringW(L"browser thread did not stop in time");
