@@ -18,4 +18,15 @@ export WINEDEBUG="${LUMARION_WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${LUMARION_WINEDLLOVERRIDES:-mscoree=}"
 export LUMARION_TEST_ENV="$dir"
 # Test programs are 64-bit; the generic launcher would try the 32-bit loader.
-exec "$(command -v wine64 || echo /usr/lib/wine/wine64)" "$@"
+wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
+# Wine daemons a program starts (the desktop, rpcss, ...) inherit its output
+# descriptors and outlive it; CTest would wait for them to close. Give them
+# a file instead and pass the output on afterwards.
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+set +e
+"$wine64" "$@" </dev/null >"$out" 2>&1
+rc=$?
+set -e
+cat "$out"
+exit $rc
