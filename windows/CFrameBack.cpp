@@ -1,0 +1,236 @@
+#include "windows/CFrameBack.h"
+
+#include "app/gameApp.h"
+#include "ui/CImageButton.h"
+#include "windows/CloseMsgWnd.h"
+
+#include <shellapi.h>
+
+#include <cwctype>
+
+namespace {
+
+// WS_CAPTION off; WS_CLIPCHILDREN, WS_MAXIMIZEBOX and the low style bit on.
+constexpr LONG kStyleKeep = static_cast<LONG>(0xFF3FFFFFu);
+constexpr LONG kStyleAdd = 0x02010100;
+
+struct ButtonPlace {
+    int id;
+    RECT rect;
+    int strip;
+};
+
+// In the order they are added.
+constexpr ButtonPlace kButtons[] = {
+    {CFrameBack::MinimizeId, {1280, 122, 1308, 150}, 135},
+    {CFrameBack::CloseId, {1310, 120, 1341, 151}, 130},
+    {CFrameBack::OfficialSiteId, {620, 158, 739, 200}, 131},
+    {CFrameBack::PaymentId, {741, 158, 860, 200}, 134},
+    {CFrameBack::ForumId, {1021, 158, 1140, 200}, 132},
+    {CFrameBack::ServiceId, {1142, 158, 1261, 200}, 133},
+};
+
+constexpr int kBackgroundPicture = 145;
+
+bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix)
+{
+    size_t i = 0;
+    for (; prefix[i]; ++i) {
+        if (i >= text.size() || std::towlower(text[i]) != std::towlower(prefix[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CFrameBack::CFrameBack()
+{
+    SetWindowClassName(L"velmor_back");
+}
+
+CFrameBack::~CFrameBack() = default;
+
+LRESULT CFrameBack::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_NCCREATE:
+        OnNcCreate();
+        return painter.HandleMessage(message, wParam, lParam) ? 1 : 0;
+    default:
+        return painter.HandleMessage(message, wParam, lParam) ? 1 : 0;
+    }
+}
+
+void CFrameBack::OnNcCreate()
+{
+    painter.ownerWindow = hwnd;
+    painter.SetOnButtonClick([this](CImageButton* b) { return OnButtonClick(b); });
+    painter.SetOnPaintForeground([this](Gdiplus::Graphics& g) { OnPaintForeground(g); });
+    const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+    SetWindowLongW(hwnd, GWL_STYLE, (style & kStyleKeep) | kStyleAdd);
+}
+
+void CFrameBack::OnCreate(CREATESTRUCTW*)
+{
+    SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) | WS_CLIPCHILDREN);
+    const LONG exStyle = GetWindowLongW(hwnd, GWL_EXSTYLE);
+    SetWindowLongW(hwnd, GWL_EXSTYLE, (exStyle & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
+
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(hwnd, &client);
+    painter.dragEnabled = true;
+    painter.captionRect = client;
+
+    RecreateShadowPens(pens, colors);
+
+    for (const ButtonPlace& place : kButtons) {
+        if (CImageButton* button = painter.AddButton(place.id, place.rect, 0, 0, 0, 0))
+            button->SetImageStrip(place.strip);
+    }
+    painter.AddImage(client, kBackgroundPicture, BackgroundId, false);
+
+    painter.EnableLayered();
+    painter.UpdateLayered();
+}
+
+void CFrameBack::OnDestroy()
+{
+    for (auto& pen : pens)
+        pen.reset();
+}
+
+void CFrameBack::OnMove(int, int)
+{
+    const HWND game = GameHandle();
+    if (shadowMode != 0 || !game)
+        return;
+    RECT own = {0, 0, 0, 0};
+    GetWindowRect(hwnd, &own);
+    MoveWindow(game, own.left + GameOffsetX, own.top + GameOffsetY, GameWidth, GameHeight, TRUE);
+}
+
+void CFrameBack::OnShowWindow(BOOL show, UINT)
+{
+    if (show)
+        painter.UpdateLayered();
+}
+
+HWND CFrameBack::CreateLauncher()
+{
+    RECT work = {0, 0, 0, 0};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
+        SetRect(&work, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    const POINT origin = LauncherOrigin(work);
+    return Create(0, nullptr, nullptr, WS_POPUP | WS_VISIBLE, origin.x, origin.y, Width, Height,
+                  nullptr);
+}
+
+POINT CFrameBack::LauncherOrigin(const RECT& workArea)
+{
+    // Centred by the work area's size, as the game window places it.
+    return POINT{(workArea.right - workArea.left - Width) / 2,
+                 (workArea.bottom - workArea.top - Height) / 2};
+}
+
+void CFrameBack::Show(int command)
+{
+    if (hwnd)
+        ShowWindow(hwnd, command);
+}
+
+void CFrameBack::EnterShadowMode()
+{
+    shadowMode = 1;
+    painter.dragEnabled = false;
+    painter.RemoveImage(BackgroundId);
+    for (int id : {PaymentId, OfficialSiteId, ForumId, ServiceId, CloseId, MinimizeId})
+        painter.RemoveButton(id);
+}
+
+HWND CFrameBack::GameHandle() const
+{
+    return gameWindow && gameWindow->hwnd && IsWindow(gameWindow->hwnd) ? gameWindow->hwnd : nullptr;
+}
+
+bool CFrameBack::OnButtonClick(CImageButton* button)
+{
+    if (!button)
+        return true;
+    switch (button->id) {
+    case MinimizeId: {
+        if (const HWND game = GameHandle())
+            ShowWindow(game, SW_MINIMIZE);
+        Show(SW_HIDE);
+        return false;
+    }
+    case CloseId: {
+        CloseMsgWnd dialog;
+        if (dialog.ShowModal(hwnd) != 1)
+            return true;
+        Show(SW_HIDE);
+        if (const HWND game = GameHandle())
+            PostMessageW(game, WM_CLOSE, 0, 0);
+        return false;
+    }
+    case OfficialSiteId:
+    case ForumId:
+    case ServiceId:
+    case PaymentId: {
+        const SiteRoots sites = g_app ? g_app->sites : DefaultSiteRoots();
+        OpenAddress(LinkAddress(button->id, sites, g_app ? g_app->userName : nullptr));
+        return true;
+    }
+    default:
+        return true;
+    }
+}
+
+std::wstring CFrameBack::LinkAddress(int id, const SiteRoots& sites, const wchar_t* userName)
+{
+    switch (id) {
+    case OfficialSiteId:
+        return sites.official + L"/";
+    case ForumId:
+        return sites.forum + L"/forum.php?mod=forumdisplay&fid=601";
+    case ServiceId:
+        return sites.platform + L"/services";
+    case PaymentId: {
+        std::wstring address = sites.platform + L"/pay?gid=148";
+        if (userName && userName[0])
+            address += std::wstring(L"&user_name=") + userName;
+        return address;
+    }
+    default:
+        return std::wstring();
+    }
+}
+
+bool CFrameBack::IsWebAddress(const std::wstring& address)
+{
+    return StartsWithNoCase(address, L"http://") || StartsWithNoCase(address, L"https://");
+}
+
+bool CFrameBack::OpenAddress(const std::wstring& address) const
+{
+    if (!IsWebAddress(address)) {
+        OutputDebugStringW((L"Lumarion: not opening non-web address: " + address + L"\n").c_str());
+        return false;
+    }
+    if (opener) {
+        opener(address);
+        return true;
+    }
+    // A failure to start the browser is not shown to the user.
+    ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOW);
+    return true;
+}
+
+void CFrameBack::OnPaintForeground(Gdiplus::Graphics& graphics)
+{
+    if (shadowMode != 1)
+        return;
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(hwnd, &client);
+    StrokeShadowOutlines(graphics, client, shadowSize, cornerRadius, pens);
+}
