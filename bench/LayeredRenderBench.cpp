@@ -100,15 +100,8 @@ bool BaselineDrawImage(int runs, Timing& timing)
     timing = TimeRuns(runs, [&] {
         ScopedWindowDc windowDc(window.hwnd);
         ScopedMemoryDc memoryDc(CreateCompatibleDC(windowDc.get()));
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = kWidth;
-        info.bmiHeader.biHeight = kHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        ScopedBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        ScopedBitmap dib = CreateArgbDib(kWidth, kHeight, &bits);
         ScopedSelect selected(memoryDc.get(), dib.get());
         {
             Gdiplus::Graphics graphics(memoryDc.get());

@@ -173,15 +173,8 @@ void CImagePaint::UpdateLayered()
     if (!windowDc.get() || width <= 0 || height <= 0)
         return;
     ScopedMemoryDc memoryDc(CreateCompatibleDC(windowDc.get()));
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    ScopedBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ScopedBitmap dib = CreateArgbDib(width, height, &bits);
     if (!memoryDc || !dib)
         return;
 

@@ -69,16 +69,9 @@ void CShadowCtrl::Redraw(BYTE alpha)
     ScopedMemoryDc memoryDc(CreateCompatibleDC(windowDc.get()));
     if (!memoryDc)
         return;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     // A fresh DIB section is zero-filled: fully transparent.
-    ScopedBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ScopedBitmap dib = CreateArgbDib(width, height, &bits);
     if (!dib)
         return;
     ScopedSelect selected(memoryDc.get(), dib.get());

@@ -47,6 +47,20 @@ struct KernelHandleDeleter {
 };
 using ScopedHandle = std::unique_ptr<void, KernelHandleDeleter>;
 
+// A zero-filled (fully transparent) bottom-up 32-bpp DIB section, as
+// layered windows and pixel readers want it. `bits` receives its pixels.
+inline ScopedBitmap CreateArgbDib(int width, int height, void** bits)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return ScopedBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+}
+
 // Selects an object into a DC for one scope and puts the old one back.
 class ScopedSelect {
 public:

@@ -53,15 +53,8 @@ bool PassesInOrder(const std::vector<Gdiplus::PointF>& points,
 std::vector<DWORD> RenderPixels(const CShadowCtrl& shadow, int width, int height,
                                 const RECT& client)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    ScopedBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ScopedBitmap dib = CreateArgbDib(width, height, &bits);
     ScopedMemoryDc dc(CreateCompatibleDC(nullptr));
     std::vector<DWORD> pixels;
     if (!dib || !dc)
