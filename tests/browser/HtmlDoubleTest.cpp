@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -125,4 +126,37 @@ TEST_F(HtmlThreadDouble, ANewWindowDirectiveReachesTheNewWindowCallback)
     html.Navigate(SiteUrl("/page?title=t&double=newwindow%20http%3A%2F%2F127.0.0.1%2Fpopup").c_str(), 2);
     ASSERT_TRUE(WaitFor([&] { return log.Count(log.newWindows) >= 1; }));
     EXPECT_EQ(log.Copy(log.newWindows).front(), L"http://127.0.0.1/popup");
+}
+
+TEST_F(HtmlThreadDouble, EscInTheGameViewReachesTheParentAndIsStillOfferedToTheControl)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring logPath = std::wstring(temp) + L"esc-offered-" +
+                                 std::to_wstring(GetCurrentProcessId()) + L".log";
+    DeleteFileW(logPath.c_str());
+    SetEnvironmentVariableW(L"LUMARION_DOUBLE_LOG", logPath.c_str());
+    CreateBrowserWindow();
+    HWND page = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        page = FindWindowExW(FindWindowExW(FindWindowExW(html.hwnd, nullptr, L"Shell Embedding", nullptr),
+                                           nullptr, L"Shell DocObject View", nullptr),
+                             nullptr, L"Internet Explorer_Server", nullptr);
+        return page != nullptr;
+    }));
+
+    html.inGame = true;
+    PostMessageW(page, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitFor([&] { return !parent.commands.empty(); }));
+    EXPECT_EQ(parent.commands, (std::vector<int>{LeaveFullScreenCommand}));
+    // The key also went to the control, which logs what it is offered.
+    auto offered = [&] {
+        // The temp path is plain ASCII here.
+        std::string bytes = ReadFile(std::string(logPath.begin(), logPath.end()));
+        // The log may be UTF-16; keep the ASCII bytes only.
+        bytes.erase(std::remove(bytes.begin(), bytes.end(), '\0'), bytes.end());
+        return bytes.find("TranslateAccelerator message=0x00000100 key=0x0000001b") != std::string::npos;
+    };
+    EXPECT_TRUE(WaitFor(offered));
+    SetEnvironmentVariableW(L"LUMARION_DOUBLE_LOG", nullptr);
 }
