@@ -1,5 +1,6 @@
 #include "ui/CImageItem.h"
 
+#include "ui/ElementLookup.h"
 #include "ui/CImageButton.h"
 #include "ui/CImagePaintEx.h"
 #include "ui/CImageStatic.h"
@@ -125,10 +126,8 @@ void CImageItem::OnEnter() {}
 
 CImageButton* CImageItem::AddButton(int buttonId, const RECT& buttonRect, const wchar_t* caption)
 {
-    for (const auto& button : buttons) {
-        if (button->id == buttonId)
-            return button.get();
-    }
+    if (CImageButton* existing = FindElement(buttons, buttonId))
+        return existing;
     buttons.push_back(
         std::make_unique<CImageButton>(owner->ownerWindow, buttonId, buttonRect, caption));
     return buttons.back().get();

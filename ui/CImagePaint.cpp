@@ -1,5 +1,6 @@
 #include "ui/CImagePaint.h"
 
+#include "ui/ElementLookup.h"
 #include "ui/CImageButton.h"
 #include "ui/CImageStatic.h"
 #include "ui/CSanDC.h"
@@ -66,17 +67,12 @@ CImageButton* CImagePaint::AddButton(int id, const RECT& rect, int normalId, int
 
 CImageButton* CImagePaint::FindButton(int id) const
 {
-    for (const auto& button : buttons) {
-        if (button->id == id)
-            return button.get();
-    }
-    return nullptr;
+    return FindElement(buttons, id);
 }
 
 bool CImagePaint::RemoveButton(int id)
 {
-    auto it = std::find_if(buttons.begin(), buttons.end(),
-                           [id](const std::unique_ptr<CImageButton>& b) { return b->id == id; });
+    const auto it = FindElementIterator(buttons, id);
     if (it == buttons.end())
         return false;
     if (hotButton == it->get())
@@ -101,17 +97,12 @@ CImageStatic* CImagePaint::AddImage(const RECT& rect, int resourceId, int id, bo
 
 CImageStatic* CImagePaint::FindImage(int id) const
 {
-    for (const auto& image : images) {
-        if (image->id == id)
-            return image.get();
-    }
-    return nullptr;
+    return FindElement(images, id);
 }
 
 bool CImagePaint::RemoveImage(int id)
 {
-    auto it = std::find_if(images.begin(), images.end(),
-                           [id](const std::unique_ptr<CImageStatic>& i) { return i->id == id; });
+    const auto it = FindElementIterator(images, id);
     if (it == images.end())
         return false;
     images.erase(it);

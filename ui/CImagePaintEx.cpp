@@ -1,5 +1,6 @@
 #include "ui/CImagePaintEx.h"
 
+#include "ui/ElementLookup.h"
 #include "ui/CImageItem.h"
 #include "ui/CSanDC.h"
 
@@ -42,11 +43,7 @@ CImageItem* CImagePaintEx::AddItem(int id)
 
 CImageItem* CImagePaintEx::FindItem(int id) const
 {
-    for (const auto& row : items) {
-        if (row->id == id)
-            return row.get();
-    }
-    return nullptr;
+    return FindElement(items, id);
 }
 
 void CImagePaintEx::Clear()

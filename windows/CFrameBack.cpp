@@ -110,12 +110,6 @@ void CFrameBack::OnMove(int, int)
     MoveWindow(game, own.left + GameOffsetX, own.top + GameOffsetY, GameWidth, GameHeight, TRUE);
 }
 
-void CFrameBack::OnShowWindow(BOOL show, UINT)
-{
-    if (show)
-        painter.UpdateLayered();
-}
-
 HWND CFrameBack::CreateLauncher()
 {
     RECT work = {0, 0, 0, 0};

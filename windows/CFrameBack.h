@@ -41,7 +41,6 @@ public:
     void OnCreate(CREATESTRUCTW* create) override;
     void OnDestroy() override;
     void OnMove(int x, int y) override;
-    void OnShowWindow(BOOL show, UINT status) override;
 
     // Creates the launcher background centred in the primary work area.
     HWND CreateLauncher();
