@@ -2,19 +2,41 @@
 # Throwaway Wine environment for one test run: a fresh prefix with the CJK
 # font mapping, a private home, a private Xvfb display and the local test
 # site on loopback (port in DIR/site.port, requests logged to DIR/site.log).
-#   wine-env.sh setup DIR [--browser-double DLL]
+#   wine-env.sh setup DIR [--browser-double DLL] [--open-probe EXE]
 #       create it (replacing an older one in DIR); with --browser-double the
-#       prefix's web-browser control is replaced by the scripted test double
+#       prefix's web-browser control is replaced by the scripted test double;
+#       with --open-probe EXE that program stands in for the default web
+#       browser: every http, https (and mailto) address opened through the
+#       shell is appended to DIR/opened.log instead of being shown
 #   wine-env.sh teardown DIR  stop its processes and remove the prefix
 set -euo pipefail
 
 action=${1:?setup or teardown}
 dir=${2:?environment directory}
+shift 2
 double=""
-if [ "${3:-}" = "--browser-double" ]; then
-  double=${4:?DLL path}
-fi
+probe=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+  --browser-double) double=${2:?DLL path}; shift 2 ;;
+  --open-probe) probe=${2:?probe path}; shift 2 ;;
+  *) echo "unknown option $1" >&2; exit 2 ;;
+  esac
+done
 root=$(cd "$(dirname "$0")/.." && pwd)
+
+# Wine maps Z: to /, so a Unix path needs no Wine process to translate it.
+windows_path() {
+  local p
+  p=$(realpath -m "$1")
+  printf 'Z:%s' "${p//\//\\}"
+}
+# Text escaped for a string value in a .reg file.
+reg_string() {
+  local p=$1
+  p=${p//\\/\\\\}
+  printf '%s' "${p//\"/\\\"}"
+}
 
 stop_env() {
   if [ -d "$dir/prefix" ]; then
@@ -62,31 +84,42 @@ setup)
   setsid wineserver -p </dev/null >/dev/null 2>&1 &
   "$wine64" wineboot -i >"$dir/wineboot.log" 2>&1
 
+  # One registry import for everything (each Wine program start costs).
   # "SimSun"/"宋体" are not installed; map both to the CJK font we have.
   # Xvfb has no window manager: unmanaged windows keep Wine from waiting
   # for one on every hide and destroy.
-  reg="$dir/fonts.reg"
-  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
-    '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-    '"SimSun"="WenQuanYi Micro Hei"' \
-    '"宋体"="WenQuanYi Micro Hei"' '' \
-    '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' \
-    '"Managed"="N"' '' | iconv -f UTF-8 -t UTF-16LE >"$reg.body"
+  lines=('Windows Registry Editor Version 5.00' ''
+    '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]'
+    '"SimSun"="WenQuanYi Micro Hei"'
+    '"宋体"="WenQuanYi Micro Hei"' ''
+    '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]'
+    '"Managed"="N"' '')
+  if [ -n "$double" ]; then
+    # 64-bit view of HKLM (the 64-bit regedit writes it): the only place
+    # this 64-bit client looks for the control.
+    lines+=('[HKEY_LOCAL_MACHINE\Software\Classes\CLSID\{8856F961-340A-11D0-A96B-00C04FD705A2}\InprocServer32]'
+      "@=\"$(reg_string "$(windows_path "$double")")\"" '')
+  fi
+  rm -f "$dir/opened.log"
+  if [ -n "$probe" ]; then
+    command="\"$(windows_path "$probe")\" \"$(windows_path "$dir/opened.log")\" \"%1\""
+    for scheme in http https mailto; do
+      lines+=("[HKEY_LOCAL_MACHINE\\Software\\Classes\\$scheme\\shell\\open\\command]"
+        "@=\"$(reg_string "$command")\"" '')
+    done
+  fi
+  reg="$dir/setup.reg"
+  printf '%s\r\n' "${lines[@]}" | iconv -f UTF-8 -t UTF-16LE >"$reg.body"
   { printf '\xff\xfe'; cat "$reg.body"; } >"$reg"
   rm -f "$reg.body"
-  "$wine64" regedit /S "$(WINEPREFIX="$WINEPREFIX" "$wine64" winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
-  if [ -n "$double" ]; then
-    # 64-bit view of HKLM: the only place this 64-bit client looks for it.
-    "$wine64" reg add 'HKLM\Software\Classes\CLSID\{8856F961-340A-11D0-A96B-00C04FD705A2}\InprocServer32' \
-      /ve /d "$(WINEPREFIX="$WINEPREFIX" "$wine64" winepath -w "$double" 2>/dev/null)" /f /reg:64 >/dev/null 2>&1
-  fi
+  "$wine64" regedit /S "$(windows_path "$reg")" >/dev/null 2>&1
   for _ in $(seq 50); do
     [ -s "$dir/site.port" ] && break
     sleep 0.1
   done
   [ -s "$dir/site.port" ] || { echo "test site did not start" >&2; cat "$dir/site.out" >&2; exit 1; }
   touch "$dir/ready"
-  echo "wine environment ready: prefix $WINEPREFIX, display $DISPLAY, site port $(cat "$dir/site.port")${double:+, browser double $double}"
+  echo "wine environment ready: prefix $WINEPREFIX, display $DISPLAY, site port $(cat "$dir/site.port")${double:+, browser double $double}${probe:+, default browser $probe}"
   ;;
 teardown)
   stop_env

@@ -23,6 +23,16 @@ void SendMouse(DWORD flags, int x, int y)
     SendInput(1, &input, sizeof(input));
 }
 
+void SendKey(WORD virtualKey, bool up)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
+}
+
 } // namespace
 
 void MoveMouseTo(int x, int y)
@@ -35,6 +45,37 @@ void ClickAt(int x, int y)
     MoveMouseTo(x, y);
     SendMouse(MOUSEEVENTF_LEFTDOWN, 0, 0);
     SendMouse(MOUSEEVENTF_LEFTUP, 0, 0);
+}
+
+void DoubleClickAt(int x, int y)
+{
+    MoveMouseTo(x, y);
+    for (int i = 0; i < 2; ++i) {
+        SendMouse(MOUSEEVENTF_LEFTDOWN, 0, 0);
+        SendMouse(MOUSEEVENTF_LEFTUP, 0, 0);
+    }
+}
+
+void RightClickAt(int x, int y)
+{
+    MoveMouseTo(x, y);
+    SendMouse(MOUSEEVENTF_RIGHTDOWN, 0, 0);
+    SendMouse(MOUSEEVENTF_RIGHTUP, 0, 0);
+}
+
+void PressKey(WORD virtualKey)
+{
+    PressChord({virtualKey});
+}
+
+void PressChord(std::initializer_list<WORD> keys)
+{
+    for (WORD key : keys)
+        SendKey(key, false);
+    for (auto it = keys.end(); it != keys.begin();) {
+        --it;
+        SendKey(*it, true);
+    }
 }
 
 TimerScript::TimerScript(std::function<bool()> s, UINT intervalMs) : step(std::move(s))

@@ -3,11 +3,20 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 
 // Real mouse input through the system's input queue (SendInput), as a user
 // would produce it. Coordinates are screen pixels.
 void MoveMouseTo(int x, int y);
 void ClickAt(int x, int y);
+void DoubleClickAt(int x, int y);
+void RightClickAt(int x, int y);
+
+// Real keyboard input: a key pressed and released, or a chord (keys pressed
+// in the order given, released in reverse, e.g. {VK_MENU, 'D'} for Alt+D).
+// It goes to whatever window has the keyboard focus, as typing would.
+void PressKey(WORD virtualKey);
+void PressChord(std::initializer_list<WORD> keys);
 
 // Runs `step` on this thread every `intervalMs` from inside whatever message
 // loop is running (a thread timer), until it returns true. Stops at

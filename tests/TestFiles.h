@@ -20,3 +20,13 @@ public:
 private:
     std::wstring dir;
 };
+
+// Windows path of a Unix path (Wine maps Z: to /); other paths unchanged.
+std::wstring WindowsPathOf(const std::wstring& path);
+
+// Windows path of a file in the test run's environment folder
+// (LUMARION_TEST_ENV); empty when not run by the test harness.
+std::wstring TestEnvFile(const wchar_t* name);
+
+// The whole file as bytes; empty when it cannot be read.
+std::string ReadWholeFile(const std::wstring& path);
