@@ -3,6 +3,8 @@
 #include "app/BrowserThread.h"
 #include "browser/CHtmlAppManager.h"
 #include "ui/ScopedHandles.h"
+#include "app/AppMessages.h"
+#include "windows/CFrameGame.h"
 
 #include <strsafe.h>
 
@@ -94,13 +96,20 @@ bool gameApp::InitInstance()
     if (browserThread)
         htmlManager->WaitUntilReady(BrowserStartTimeoutMs);
 
-    // The game window runs here once it exists.
+    auto game = std::make_unique<CFrameGame>();
+    gameWindow = game.get();
+    game->RunGameWindow();
 
-    StopBrowserThread(browserThread.get(), browserThreadId, htmlManager);
+    // The browser thread still uses the game window's browser object: both
+    // objects go only once it has ended.
+    if (!StopBrowserThread(browserThread.get(), browserThreadId, htmlManager))
+        game.release();
+    gameWindow = nullptr;
+    game.reset();
     return false;
 }
 
-void gameApp::StopBrowserThread(HANDLE thread, DWORD threadIdentifier,
+bool gameApp::StopBrowserThread(HANDLE thread, DWORD threadIdentifier,
                                 std::unique_ptr<CHtmlAppManager>& htmlManager)
 {
     if (thread) {
@@ -110,14 +119,24 @@ void gameApp::StopBrowserThread(HANDLE thread, DWORD threadIdentifier,
             // about to end, which stops the thread for good.
             OutputDebugStringW(L"browser thread did not stop in time");
             htmlManager.release();
-            return;
+            return false;
         }
     }
     g_htmlManager = nullptr;
     htmlManager.reset();
+    return true;
 }
 
-int gameApp::PreTranslateMessage(MSG*)
+int gameApp::PreTranslateMessage(MSG* msg)
 {
+    if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN))
+        return 0;
+    if (!gameWindow || !gameWindow->inGame || !gameWindow->hwnd)
+        return 0;
+    if (msg->wParam == VK_ESCAPE)
+        PostMessageW(gameWindow->hwnd, FrameCommandMessage, LeaveFullScreenCommand, 0);
+    else if (msg->wParam == VK_F10)
+        PostMessageW(gameWindow->hwnd, FrameCommandMessage, ToggleFullScreenCommand, 0);
+    // The key still goes on to the focused window.
     return 0;
 }

@@ -33,8 +33,8 @@ public:
 
 private:
     // Ends the browser thread's loop and waits for it (bounded) before its
-    // manager goes away.
-    static void StopBrowserThread(HANDLE thread, DWORD threadIdentifier,
+    // manager goes away. False when it did not end in time.
+    static bool StopBrowserThread(HANDLE thread, DWORD threadIdentifier,
                                   std::unique_ptr<CHtmlAppManager>& htmlManager);
 };
 

@@ -1,0 +1,775 @@
+#include "windows/CFrameGame.h"
+
+#include "app/AppMessages.h"
+#include "app/gameApp.h"
+#include "browser/CHtmlAppManager.h"
+#include "browser/ComPtr.h"
+#include "ui/CImageButton.h"
+#include "ui/CImageItem.h"
+#include "ui/CImageStatic.h"
+#include "ui/UiFont.h"
+#include "windows/CleanCacheThread.h"
+#include "windows/CloseMsgWnd.h"
+#include "windows/GameAddress.h"
+
+#include <mshtml.h>
+#include <strsafe.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cwchar>
+
+namespace {
+
+constexpr DWORD kLoginStyle =
+    WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+constexpr Gdiplus::ARGB kCaptionColor = 0xFFFFFFFF;
+constexpr Gdiplus::ARGB kMenuHoverColor = 0xFF9CD0FE;
+constexpr Gdiplus::ARGB kMenuTextColor = 0xFF0C0C0C;
+constexpr Gdiplus::ARGB kGameBackColor = 0x0023373C;
+constexpr int kMenuRowHeight = 24;
+constexpr RECT kMenuButtonRect = {1, 1, 94, 94};
+constexpr int kNavNoHistory = 2;
+
+// Title-bar buttons, right to left; each keeps `anchor` pixels to the
+// client's right edge after every resize.
+struct TitleButton {
+    int id;
+    int offset;  // initial right edge: client right - offset
+    int anchor;
+    int normal, hover, pressed, disabled;
+    const wchar_t* text;
+};
+
+constexpr TitleButton kTitleButtons[] = {
+    {CFrameGame::CloseButtonId, 0, 1, 209, 210, 152, 209, nullptr},
+    {CFrameGame::MaximizeButtonId, 25, 25, 211, 212, 156, 211, L"最大化"},
+    {CFrameGame::RestoreButtonId, 25, 25, 215, 216, 158, 215, L"还原"},
+    {CFrameGame::MinimizeButtonId, 50, 50, 213, 214, 157, 213, L"最小化"},
+    {CFrameGame::FullScreenButtonId, 75, 75, 153, 154, 155, 153, L"全屏(F10)"},
+    {CFrameGame::ToolsButtonId, 100, 100, 196, 208, 151, 196, L"工具"},
+};
+
+struct TitleLink {
+    int id;
+    int offset;  // initial rectangle: right - offset - 41 .. right - offset
+    int anchor;
+    int strip;
+};
+
+constexpr TitleLink kTitleLinks[] = {
+    {ServiceLinkId, 113, 125, 138},
+    {ForumLinkId, 158, 170, 139},
+    {OfficialLinkId, 203, 215, 140},
+    {PaymentLinkId, 248, 260, 141},
+};
+constexpr int kLinkWidth = 41;
+
+constexpr int kTitleBackgroundPicture = 217;
+constexpr int kTitleBackgroundWidth = 1366;
+constexpr int kTitleIconPicture = 137;
+
+RECT WorkArea()
+{
+    RECT work = {0, 0, 0, 0};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
+        SetRect(&work, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return work;
+}
+
+int ReadConfigInteger(const wchar_t* configPath, const wchar_t* key)
+{
+    wchar_t value[64] = {};
+    GetPrivateProfileStringW(L"Common", key, L"", value, 64, configPath);
+    return static_cast<int>(std::wcstol(value, nullptr, 10));
+}
+
+void ShowIfWindow(HWND window, int command)
+{
+    if (window && IsWindow(window))
+        ShowWindow(window, command);
+}
+
+} // namespace
+
+CFrameGame::CFrameGame()
+{
+    StringCchPrintfW(captionText, 260, L"%s", L"Lumavex");
+    SetWindowClassName(L"lumavexor");
+}
+
+CFrameGame::~CFrameGame() = default;
+
+// ---------------------------------------------------------------------------
+// Creation
+
+void CFrameGame::RunGameWindow()
+{
+    if (CreateLoginView())
+        RunModalLoop();
+    // The back window was only asked to close; nobody dispatches for it now.
+    if (backWindow.hwnd && IsWindow(backWindow.hwnd))
+        DestroyWindow(backWindow.hwnd);
+}
+
+bool CFrameGame::CreateLoginView()
+{
+    const HWND back = backWindow.CreateLauncher();
+    RECT backRect = {0, 0, 0, 0};
+    if (back)
+        GetWindowRect(back, &backRect);
+    else
+        SetRect(&backRect, 0, 0, 0, 0);
+    if (GetSystemMetrics(SM_CXSCREEN) >= LoginWidth && GetSystemMetrics(SM_CYSCREEN) >= LoginHeight) {
+        minWidth = LoginWidth;
+        minHeight = LoginHeight;
+    }
+    const POINT origin = CFrameBack::LauncherOrigin(WorkArea());
+    if (!Create(WS_EX_APPWINDOW, nullptr, nullptr, kLoginStyle, origin.x + CFrameBack::GameOffsetX,
+                origin.y + CFrameBack::GameOffsetY, LoginWidth, LoginHeight, back))
+        return false;
+    backWindow.gameWindow = this;
+    return true;
+}
+
+void CFrameGame::OnCreate(CREATESTRUCTW*)
+{
+    captionFont = CreateUiFont(L"Tahoma", 9.0f);
+    captionBrush = std::make_unique<Gdiplus::SolidBrush>(Gdiplus::Color(kCaptionColor));
+
+    SetIconFromResource(true, 48);
+    SetIconFromResource(false, 32);
+    SetWindowTextW(hwnd, L"Lumavex");
+
+    watchTarget = hwnd;
+    // Bound before the browser window exists, so no event can race them.
+    CWebBrowser& browser = browserWindow.browser;
+    browser.SetOnNavigateComplete([this](const wchar_t* url) { OnNavigateComplete(url); });
+    browser.SetOnNewWindow([this](IDispatch** ppDisp, short*& cancel, unsigned long flags,
+                                  wchar_t* urlContext, wchar_t* url) {
+        OnNewWindow(ppDisp, cancel, flags, urlContext, url);
+    });
+    browser.SetOnDocumentComplete(
+        [this](IDispatch* frame, const wchar_t* url) { OnDocumentComplete(frame, url); });
+
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(hwnd, &client);
+    browserWindow.Create(0, nullptr, L"", WS_CHILD | WS_VISIBLE, client.left, client.top,
+                         client.right - client.left, client.bottom - client.top, hwnd);
+    if (g_app)
+        browserWindow.Navigate(g_app->startUrl, kNavNoHistory);
+    browserWindow.SetSilent(1);
+
+    for (CImageMenu* menu : {&toolsMenu, &trayMenu}) {
+        menu->SetWindowClassName(L"velmor_menu");
+        menu->painter.itemHeight = kMenuRowHeight;
+        menu->painter.SetHoverColor(kMenuHoverColor);
+    }
+    toolsMenu.painter.SetOnItemClick([this](CImageItem* row) { OnToolsMenuClick(row); });
+    trayMenu.painter.SetOnItemClick([this](CImageItem* row) { OnTrayMenuClick(row); });
+
+    trayIcon = NOTIFYICONDATAW{};
+    trayIcon.cbSize = sizeof(NOTIFYICONDATAW);
+    trayIcon.hWnd = hwnd;
+    trayIcon.uID = TrayIconId;
+    trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    trayIcon.uCallbackMessage = TrayNotifyMessage;
+    trayIcon.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(TrayIconId));
+}
+
+void CFrameGame::OnDestroy()
+{
+    captionFont.reset();
+    captionBrush.reset();
+    watchTarget = nullptr;
+
+    // No ghost icon and no stolen key once the client is gone.
+    if (hiddenToTray) {
+        Shell_NotifyIconW(NIM_DELETE, &trayIcon);
+        hiddenToTray = false;
+    }
+    if (bossKeyRegistered) {
+        UnregisterHotKey(hwnd, BossKeyId);
+        bossKeyRegistered = false;
+    }
+
+    if (backWindow.hwnd && IsWindow(backWindow.hwnd)) {
+        ShowWindow(backWindow.hwnd, SW_HIDE);
+        PostMessageW(backWindow.hwnd, WM_CLOSE, 0, 0);
+    }
+    if (g_htmlManager && g_htmlManager->threadId)
+        PostThreadMessageW(g_htmlManager->threadId, WM_QUIT, 0, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+LRESULT CFrameGame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SYSCOMMAND:
+        OnSysCommand(wParam);
+        return CImageDialog::HandleMessage(message, wParam, lParam);
+    case WM_MOUSEMOVE:
+        if (!painter.hotButton)
+            SetTooltipText(L"");
+        return CImageDialog::HandleMessage(message, wParam, lParam);
+    case WM_MOUSELEAVE:
+        SetTooltipText(L"");
+        return CImageDialog::HandleMessage(message, wParam, lParam);
+    case WM_HOTKEY:
+        OnBossKey(wParam);
+        return CImageDialog::HandleMessage(message, wParam, lParam);
+    case FrameCommandMessage:
+        OnFrameCommand(wParam);
+        return CImageDialog::HandleMessage(message, wParam, lParam);
+    case TrayNotifyMessage:
+        if (OnTrayNotify(wParam, lParam))
+            return 1;
+        return CImageDialog::HandleMessage(message, wParam, lParam);
+    case GameAddressMessage:
+        OnGameAddressSeen();
+        return 1;
+    default:
+        return CImageDialog::HandleMessage(message, wParam, lParam);
+    }
+}
+
+void CFrameGame::OnSysCommand(WPARAM command)
+{
+    if (inGame)
+        return;
+    if (command == SC_MINIMIZE)
+        backWindow.Show(SW_HIDE);
+    else if (command == SC_RESTORE)
+        backWindow.Show(SW_SHOW);
+}
+
+void CFrameGame::OnFrameCommand(WPARAM command)
+{
+    switch (command) {
+    case EnterGameCommand:
+        EnterGameMode();
+        return;
+    case CloseCommand:
+        DestroyWindow(hwnd);
+        return;
+    case ToggleFullScreenCommand:
+        ToggleFullScreen();
+        return;
+    case LeaveFullScreenCommand:
+        if (fullScreen)
+            ToggleFullScreen();
+        return;
+    default:
+        return;
+    }
+}
+
+void CFrameGame::OnTimer(UINT_PTR timerId)
+{
+    switch (timerId) {
+    case EnterGameTimer:
+        if (!inGame)
+            PostMessageW(hwnd, FrameCommandMessage, EnterGameCommand, 0);
+        KillTimer(hwnd, EnterGameTimer);
+        return;
+    case MaximizeTimer:
+        if (IsWindowHandle())
+            ShowWindow(hwnd, SW_SHOWMAXIMIZED);
+        SetForegroundWindow(hwnd);
+        KillTimer(hwnd, MaximizeTimer);
+        SetTimer(hwnd, RelayoutTimer, RelayoutDelay, nullptr);
+        return;
+    case RelayoutTimer:
+        browserWindow.OnSize();
+        KillTimer(hwnd, RelayoutTimer);
+        return;
+    default:
+        return;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The address watch (browser thread) and the switch to the game view
+
+void CFrameGame::OnNavigateComplete(const wchar_t* url)
+{
+    if (!inGame && IsGameAddress(url)) {
+        std::wstring found;
+        if (FindServerId(url, found)) {
+            std::lock_guard<std::mutex> guard(serverIdLock);
+            serverId = found;
+        }
+        // A timer only works on its own thread's windows: the game window
+        // starts it itself.
+        if (const HWND target = watchTarget)
+            PostMessageW(target, GameAddressMessage, 0, 0);
+    }
+    browserWindow.OnSize();
+}
+
+void CFrameGame::OnGameAddressSeen()
+{
+    // The same id again restarts the delay.
+    if (!inGame && IsWindowHandle())
+        SetTimer(hwnd, EnterGameTimer, EnterGameDelay, nullptr);
+}
+
+void CFrameGame::OnNewWindow(IDispatch**, short*& cancel, unsigned long, wchar_t*, wchar_t* url)
+{
+    // Pages never get a window of ours; web addresses go to the user's
+    // browser, anything else is dropped.
+    if (url)
+        backWindow.OpenAddress(url);
+    if (cancel)
+        *cancel = VARIANT_TRUE;
+}
+
+void CFrameGame::OnDocumentComplete(IDispatch*, const wchar_t*)
+{
+    ComPtr<IHTMLDocument2> document(browserWindow.browser.GetDocument());
+    if (document && inGame)
+        browserWindow.OnSize();
+}
+
+std::wstring CFrameGame::GetServerId() const
+{
+    std::lock_guard<std::mutex> guard(serverIdLock);
+    return serverId;
+}
+
+void CFrameGame::EnterGameMode()
+{
+    if (inGame)
+        return;
+    inGame = true;
+    backWindow.EnterShadowMode();
+    browserWindow.inGame = true;
+    if (IsWindowHandle())
+        ShowWindow(hwnd, SW_HIDE);
+
+    painter.dragEnabled = true;
+    painter.fillBackground = true;
+    roundCorners = true;
+    resizable = true;
+    painter.SetBackColor(kGameBackColor);
+
+    ReadHotKeyConfiguration();
+    AddTitleBar();
+
+    tooltip.Create(0, L"ToolTip", nullptr, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, hwnd);
+    RegisterBossKey();
+
+    if (GetSystemMetrics(SM_CXSCREEN) >= GameMinWidth && GetSystemMetrics(SM_CYSCREEN) >= GameMinHeight) {
+        minWidth = GameMinWidth;
+        minHeight = GameMinHeight;
+    }
+    const RECT work = WorkArea();
+    if (IsWindowHandle())
+        MoveWindow(hwnd, (work.right - work.left - minWidth) / 2,
+                   (work.bottom - work.top - minHeight) / 2, minWidth, minHeight, TRUE);
+    SetTimer(hwnd, MaximizeTimer, MaximizeDelay, nullptr);
+}
+
+void CFrameGame::ReadHotKeyConfiguration()
+{
+    configModifiers = 0;
+    configVirtualKey = 0;
+    wchar_t configPath[260] = {};
+    if (!g_app || !g_app->exeDir[0] ||
+        FAILED(StringCchPrintfW(configPath, 260, L"%s\\%s", g_app->exeDir, L"Config.ini")))
+        return;
+    configModifiers = ReadConfigInteger(configPath, L"fsModifiers");
+    configVirtualKey = ReadConfigInteger(configPath, L"vkCode");
+}
+
+void CFrameGame::RegisterBossKey()
+{
+    if (!IsWindowHandle())
+        return;
+    // Alt+D is the address-bar key of common browsers: a configured key
+    // replaces it, and Alt+D stays the fallback.
+    const BossKey wanted = ConfiguredBossKey(configModifiers, configVirtualKey);
+    if (RegisterHotKey(hwnd, BossKeyId, wanted.modifiers, wanted.virtualKey)) {
+        bossKey = wanted;
+        bossKeyRegistered = true;
+        return;
+    }
+    bossKey = DefaultBossKey;
+    if (wanted.modifiers != DefaultBossKey.modifiers || wanted.virtualKey != DefaultBossKey.virtualKey)
+        bossKeyRegistered =
+            RegisterHotKey(hwnd, BossKeyId, DefaultBossKey.modifiers, DefaultBossKey.virtualKey) != 0;
+}
+
+std::wstring CFrameGame::BossKeyMenuText() const
+{
+    return L"老板键(" + BossKeyName(bossKey) + L")";
+}
+
+void CFrameGame::AddTitleBar()
+{
+    RECT client = {0, 0, 0, 0};
+    if (IsWindowHandle())
+        GetClientRect(hwnd, &client);
+    const int l = client.left;
+    const int t = client.top;
+    const int r = client.right;
+
+    if (CImageStatic* background = painter.AddImage(
+            RECT{l, t, l + kTitleBackgroundWidth, t + TitleHeight}, kTitleBackgroundPicture,
+            TitleBackgroundId, true)) {
+        background->rightAnchor = 0;
+        background->fixedLeft = 0;
+    }
+    painter.AddImage(RECT{5, 5, 21, 21}, kTitleIconPicture, TitleIconId, false);
+
+    for (const TitleButton& place : kTitleButtons) {
+        const RECT rect = {r - place.offset - TitleHeight, t, r - place.offset, t + TitleHeight};
+        CImageButton* button =
+            painter.AddButton(place.id, rect, place.normal, place.hover, place.pressed, place.disabled);
+        if (!button)
+            continue;
+        button->rightAnchor = place.anchor;
+        if (place.text) {
+            button->SetText(place.text);
+            button->showText = false;
+        }
+        if (place.id == MaximizeButtonId)
+            button->visible = false;
+    }
+    for (const TitleLink& link : kTitleLinks) {
+        const RECT rect = {r - link.offset - kLinkWidth, 2, r - link.offset, 24};
+        if (CImageButton* button = painter.AddButton(link.id, rect, 0, 0, 0, 0)) {
+            button->SetImageStrip(link.strip);
+            button->rightAnchor = link.anchor;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Layout
+
+void CFrameGame::OnSize(UINT, int, int)
+{
+    if (!inGame) {
+        if (const HWND browser = BrowserHandle()) {
+            RECT client = {0, 0, 0, 0};
+            GetClientRect(hwnd, &client);
+            MoveWindow(browser, client.left, client.top, client.right - client.left,
+                       client.bottom - client.top, TRUE);
+        }
+        return;
+    }
+    LayoutGameView();
+}
+
+void CFrameGame::LayoutGameView()
+{
+    RECT r = {0, 0, 0, 0};
+    GetClientRect(hwnd, &r);
+    if (!IsZoomed(hwnd)) {
+        r.left += 1;
+        r.right -= 1;
+        r.bottom -= 1;
+    }
+    if (fullScreen)
+        return;
+    r.top += TitleHeight;
+    if (const HWND browser = BrowserHandle())
+        MoveWindow(browser, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    browserWindow.OnSize();
+    FollowWithBackWindow();
+    backWindow.painter.UpdateLayered();
+}
+
+void CFrameGame::FollowWithBackWindow()
+{
+    if (!backWindow.hwnd || !IsWindow(backWindow.hwnd))
+        return;
+    RECT around = {0, 0, 0, 0};
+    GetWindowRect(hwnd, &around);
+    if (!IsRectEmpty(&around))
+        InflateRect(&around, backWindow.shadowSize, backWindow.shadowSize);
+    MoveWindow(backWindow.hwnd, around.left, around.top, around.right - around.left,
+               around.bottom - around.top, TRUE);
+}
+
+void CFrameGame::OnMove(int, int)
+{
+    if (inGame)
+        FollowWithBackWindow();
+}
+
+void CFrameGame::OnShowWindow(BOOL show, UINT)
+{
+    backWindow.Show(show ? SW_SHOW : SW_HIDE);
+}
+
+// ---------------------------------------------------------------------------
+// Title bar
+
+bool CFrameGame::OnButtonClick(CImageButton* button)
+{
+    if (!button)
+        return true;
+    switch (button->id) {
+    case CloseButtonId: {
+        CloseMsgWnd dialog;
+        if (dialog.ShowModal(hwnd) == 1 && IsWindowHandle())
+            DestroyWindow(hwnd);
+        return false;
+    }
+    case FullScreenButtonId:
+        PostMessageW(hwnd, FrameCommandMessage, ToggleFullScreenCommand, 0);
+        return true;
+    case ToolsButtonId:
+        OpenToolsMenu();
+        return true;
+    case ServiceLinkId:
+    case ForumLinkId:
+    case OfficialLinkId:
+    case PaymentLinkId:
+        backWindow.OpenAddress(LinkAddress(button->id));
+        return true;
+    default:
+        return true;
+    }
+}
+
+std::wstring CFrameGame::LinkAddress(int id) const
+{
+    const SiteRoots sites = g_app ? g_app->sites : DefaultSiteRoots();
+    return GameLinkAddress(id, sites, g_app ? g_app->userName : nullptr, GetServerId());
+}
+
+void CFrameGame::OpenToolsMenu()
+{
+    if (!toolsMenu.hwnd) {
+        const std::wstring bossKeyText = BossKeyMenuText();
+        const std::pair<int, const wchar_t*> entries[] = {
+            {CleanCacheItemId, L"清除缓存"},
+            {RefreshItemId, L"刷新"},
+            {BossKeyItemId, bossKeyText.c_str()},
+        };
+        for (const auto& entry : entries) {
+            if (CImageItem* row = toolsMenu.painter.AddItem(entry.first)) {
+                if (CImageButton* button = row->AddButton(entry.first, kMenuButtonRect, entry.second))
+                    button->SetTextColors(kMenuTextColor, kMenuTextColor, kMenuTextColor);
+            }
+        }
+    }
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    RECT own = {0, 0, 0, 0};
+    GetWindowRect(hwnd, &own);
+    toolsMenu.ShowAt(POINT{cursor.x - 10, own.top + 30});
+}
+
+void CFrameGame::OnToolsMenuClick(CImageItem* row)
+{
+    switch (row ? row->id : 0) {
+    case CleanCacheItemId:
+        StartCleanCacheThread(hwnd);
+        break;
+    case RefreshItemId:
+        browserWindow.Refresh();
+        break;
+    default:
+        break;
+    }
+    CloseMenu(toolsMenu);
+}
+
+void CFrameGame::CloseMenu(CImageMenu& menu)
+{
+    if (menu.hwnd && IsWindow(menu.hwnd)) {
+        ShowWindow(menu.hwnd, SW_HIDE);
+        DestroyWindow(menu.hwnd);
+    }
+}
+
+bool CFrameGame::OnButtonHover(CImageButton* button)
+{
+    if (!button)
+        return true;
+    const bool menuOpen = (toolsMenu.hwnd && IsWindowVisible(toolsMenu.hwnd)) ||
+                          (trayMenu.hwnd && IsWindowVisible(trayMenu.hwnd));
+    if (button->id == ToolsButtonId && menuOpen)
+        return true;
+    SetTooltipText(button->tipText[0] ? button->tipText : button->text);
+    return true;
+}
+
+void CFrameGame::SetTooltipText(const wchar_t* text)
+{
+    // Compared as it would be kept, so a long text is not handed on again
+    // on every mouse move.
+    wchar_t kept[64] = {};
+    StringCchCopyW(kept, 64, text ? text : L"");
+    if (std::wcscmp(kept, tooltipText) == 0)
+        return;
+    StringCchCopyW(tooltipText, 64, kept);
+    if (tooltip.hwnd)
+        tooltip.SetTipText(tooltipText);
+}
+
+void CFrameGame::OnPaintForeground(Gdiplus::Graphics& graphics)
+{
+    if (!inGame || !captionFont || !captionBrush)
+        return;
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(hwnd, &client);
+    Gdiplus::StringFormat format(0, LANG_NEUTRAL);
+    format.SetAlignment(Gdiplus::StringAlignmentNear);
+    format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+    format.SetTrimming(Gdiplus::StringTrimmingEllipsisWord);
+    const Gdiplus::RectF layout(22.0f, 4.0f, static_cast<Gdiplus::REAL>(client.right - 310), 20.0f);
+    graphics.DrawString(captionText, static_cast<INT>(std::wcslen(captionText)), captionFont.get(),
+                        layout, &format, captionBrush.get());
+}
+
+// ---------------------------------------------------------------------------
+// Full screen
+
+void CFrameGame::ToggleFullScreen()
+{
+    if (!IsWindowHandle() || !IsWindowVisible(hwnd))
+        return;
+    fullScreen = !fullScreen;
+    painter.dragEnabled = !fullScreen;
+    if (fullScreen) {
+        SetForegroundWindow(hwnd);
+        SwitchToThisWindow(hwnd, TRUE);
+        const HWND browser = BrowserHandle();
+        if (browser)
+            SetFocus(browser);
+        GetWindowRect(hwnd, &savedRect);
+        SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                     GetSystemMetrics(SM_CYSCREEN), SWP_SHOWWINDOW);
+        if (browser) {
+            RECT client = {0, 0, 0, 0};
+            GetClientRect(hwnd, &client);
+            MoveWindow(browser, client.left, client.top, client.right - client.left,
+                       client.bottom - client.top, TRUE);
+        }
+        backWindow.Show(SW_HIDE);
+        return;
+    }
+    SetWindowPos(hwnd, HWND_NOTOPMOST, savedRect.left, savedRect.top,
+                 savedRect.right - savedRect.left, savedRect.bottom - savedRect.top, SWP_SHOWWINDOW);
+    backWindow.Show(SW_SHOW);
+}
+
+// ---------------------------------------------------------------------------
+// Boss key and notification icon
+
+int CFrameGame::OnBossKey(WPARAM id)
+{
+    if (id != static_cast<WPARAM>(BossKeyId))
+        return 0;
+    if (!hiddenToTray && IsWindowHandle() && IsWindowVisible(hwnd)) {
+        StringCchPrintfW(trayIcon.szTip, ARRAYSIZE(trayIcon.szTip), L"%s", L"Lumavex");
+        Shell_NotifyIconW(NIM_ADD, &trayIcon);
+        ShowWindow(hwnd, SW_HIDE);
+        hiddenToTray = true;
+        return 0;
+    }
+    if (hiddenToTray)
+        ShowFromTray();
+    return 0;
+}
+
+void CFrameGame::ShowFromTray()
+{
+    Shell_NotifyIconW(NIM_DELETE, &trayIcon);
+    if (IsWindowHandle()) {
+        ShowWindow(hwnd, SW_SHOW);
+        InvalidateRect(hwnd, nullptr, TRUE);
+    }
+    hiddenToTray = false;
+}
+
+int CFrameGame::OnTrayNotify(WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != TrayIconId)
+        return 1;
+    switch (static_cast<UINT>(lParam)) {
+    case WM_LBUTTONDBLCLK:
+        ShowFromTray();
+        return 0;
+    case WM_RBUTTONUP:
+        OpenTrayMenu();
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+POINT CFrameGame::TrayMenuOrigin(POINT cursor, const RECT& workArea, int screenWidth, int menuHeight)
+{
+    POINT pt = cursor;
+    pt.y = std::min<LONG>(pt.y, workArea.bottom - workArea.top);
+    pt.y -= menuHeight;
+    pt.x -= (workArea.right - workArea.left < screenWidth) ? 96 : 30;
+    return pt;
+}
+
+void CFrameGame::OpenTrayMenu()
+{
+    if (!trayMenu.hwnd) {
+        const std::pair<int, const wchar_t*> entries[] = {
+            {OpenGameItemId, L"打开游戏"},
+            {CloseItemId, L"关闭"},
+        };
+        for (const auto& entry : entries) {
+            if (CImageItem* row = trayMenu.painter.AddItem(entry.first)) {
+                if (CImageButton* button = row->AddButton(entry.first, kMenuButtonRect, entry.second))
+                    button->SetTextColors(kMenuTextColor, kMenuTextColor, kMenuTextColor);
+            }
+        }
+    }
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    trayMenu.ShowAt(
+        TrayMenuOrigin(cursor, WorkArea(), GetSystemMetrics(SM_CXSCREEN), trayMenu.MenuHeight()));
+}
+
+void CFrameGame::OnTrayMenuClick(CImageItem* row)
+{
+    switch (row ? row->id : 0) {
+    case OpenGameItemId:
+        hiddenToTray = false;
+        ShowIfWindow(hwnd, SW_SHOW);
+        Shell_NotifyIconW(NIM_DELETE, &trayIcon);
+        if (IsWindowHandle())
+            InvalidateRect(hwnd, nullptr, TRUE);
+        CloseMenu(trayMenu);
+        return;
+    case CloseItemId:
+        Shell_NotifyIconW(NIM_DELETE, &trayIcon);
+        hiddenToTray = false;
+        ShowIfWindow(trayMenu.hwnd, SW_HIDE);
+        dialogResult = 1;
+        modalRunning = false;
+        if (IsWindowHandle())
+            DestroyWindow(hwnd);
+        return;
+    default:
+        CloseMenu(trayMenu);
+        return;
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+bool CFrameGame::IsWindowHandle() const
+{
+    return hwnd && IsWindow(hwnd);
+}
+
+HWND CFrameGame::BrowserHandle() const
+{
+    const HWND browser = browserWindow.hwnd;
+    return browser && IsWindow(browser) ? browser : nullptr;
+}

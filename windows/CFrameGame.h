@@ -1,0 +1,148 @@
+#pragma once
+
+#include "browser/CMyHtml.h"
+#include "ui/CImageDialog.h"
+#include "ui/CImageMenu.h"
+#include "ui/CImageTipCtrl.h"
+#include "ui/GdiPlusInclude.h"
+#include "windows/BossKey.h"
+#include "windows/CFrameBack.h"
+
+#include <shellapi.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class CImageItem;
+
+// The client's main window. It starts as the small login view over the back
+// window's artwork, with the browser filling it; once the page reaches the
+// game it becomes the maximised, skinned game view with its own title bar,
+// full screen, boss key and notification icon.
+class CFrameGame : public CImageDialog {
+public:
+    static constexpr int CloseButtonId = 10;
+    static constexpr int MinimizeButtonId = 20;
+    static constexpr int MaximizeButtonId = 30;
+    static constexpr int RestoreButtonId = 40;
+    static constexpr int TitleBackgroundId = 10011;
+    static constexpr int TitleIconId = 10012;
+    static constexpr int FullScreenButtonId = 10013;
+    static constexpr int ToolsButtonId = 10014;
+    static constexpr int CleanCacheItemId = 10015;
+    static constexpr int RefreshItemId = 10016;
+    static constexpr int BossKeyItemId = 10017;
+    static constexpr int OpenGameItemId = 10018;
+    static constexpr int CloseItemId = 10019;
+
+    static constexpr UINT_PTR EnterGameTimer = 5558;
+    static constexpr UINT_PTR MaximizeTimer = 5559;
+    static constexpr UINT_PTR RelayoutTimer = 5560;
+    static constexpr UINT EnterGameDelay = 1500;
+    static constexpr UINT MaximizeDelay = 700;
+    static constexpr UINT RelayoutDelay = 500;
+    static constexpr int BossKeyId = 5562;
+    static constexpr UINT TrayIconId = 128;
+
+    static constexpr int LoginWidth = 630;
+    static constexpr int LoginHeight = 372;
+    static constexpr int GameMinWidth = 1020;
+    static constexpr int GameMinHeight = 704;
+    static constexpr int TitleHeight = 25;
+
+    // Posted by the browser thread's address watch: a game address was seen.
+    static constexpr UINT GameAddressMessage = WM_APP + 0x2D2;
+
+    CFrameGame();
+    ~CFrameGame() override;
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnCreate(CREATESTRUCTW* create) override;
+    void OnDestroy() override;
+    void OnMove(int x, int y) override;
+    void OnSize(UINT type, int width, int height) override;
+    void OnShowWindow(BOOL show, UINT status) override;
+    void OnTimer(UINT_PTR timerId) override;
+    bool OnButtonClick(CImageButton* button) override;
+    bool OnButtonHover(CImageButton* button) override;
+    void OnPaintForeground(Gdiplus::Graphics& graphics) override;
+
+    // Creates the back window and the login view and runs the window until
+    // it is destroyed.
+    void RunGameWindow();
+    // Creates both windows without running them (RunGameWindow's first half).
+    bool CreateLoginView();
+    void EnterGameMode();
+    void ToggleFullScreen();
+    int OnBossKey(WPARAM id);
+    int OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    void OnTrayMenuClick(CImageItem* row);
+    void OnToolsMenuClick(CImageItem* row);
+    void SetTooltipText(const wchar_t* text);
+
+    // Browser callbacks; they run on the browser thread.
+    void OnNavigateComplete(const wchar_t* url);
+    void OnNewWindow(IDispatch** ppDisp, short*& cancel, unsigned long flags,
+                     wchar_t* urlContext, wchar_t* url);
+    void OnDocumentComplete(IDispatch* frame, const wchar_t* url);
+
+    // Read by the browser thread, so guarded.
+    std::wstring GetServerId() const;
+    // The address a title-bar link opens, with the current server id.
+    std::wstring LinkAddress(int id) const;
+    // Tools-menu text of the boss key entry: "老板键(Alt+D)" unless another
+    // key was registered.
+    std::wstring BossKeyMenuText() const;
+
+    // Top-left corner of the tray menu for a cursor point: above the point,
+    // never below the work area's height, left of it by 96 pixels when the
+    // taskbar stands at a side, else by 30.
+    static POINT TrayMenuOrigin(POINT cursor, const RECT& workArea, int screenWidth,
+                                int menuHeight);
+
+    std::unique_ptr<Gdiplus::Font> captionFont;
+    std::unique_ptr<Gdiplus::SolidBrush> captionBrush;
+    CImageMenu toolsMenu;
+    CImageMenu trayMenu;
+    CImageTipCtrl tooltip;
+    wchar_t tooltipText[64] = {};
+    bool fullScreen = false;
+    RECT savedRect = {0, 0, 0, 0};
+    CMyHtml browserWindow;
+    CFrameBack backWindow;
+    // Written once by this thread; the browser thread's watch reads it.
+    std::atomic<bool> inGame{false};
+    wchar_t captionText[260] = {};
+    int configModifiers = 0;
+    int configVirtualKey = 0;
+    NOTIFYICONDATAW trayIcon = {};
+    bool hiddenToTray = false;
+    // The boss key actually registered; none when registration failed.
+    BossKey bossKey = DefaultBossKey;
+    bool bossKeyRegistered = false;
+
+private:
+    void OnSysCommand(WPARAM command);
+    void OnFrameCommand(WPARAM command);
+    void OnGameAddressSeen();
+    void AddTitleBar();
+    void RegisterBossKey();
+    void ReadHotKeyConfiguration();
+    void LayoutGameView();
+    void FollowWithBackWindow();
+    void OpenToolsMenu();
+    void OpenTrayMenu();
+    void ShowFromTray();
+    void CloseMenu(CImageMenu& menu);
+    bool IsWindowHandle() const;
+    HWND BrowserHandle() const;
+
+    // Taken from the game address on the browser thread, read here when the
+    // payment link is clicked.
+    mutable std::mutex serverIdLock;
+    std::wstring serverId;
+    // Where the browser thread posts; cleared when the window goes.
+    std::atomic<HWND> watchTarget{nullptr};
+};
