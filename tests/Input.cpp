@@ -1,6 +1,7 @@
 #include "Input.h"
 
 #include <map>
+#include <string>
 
 namespace {
 
@@ -61,6 +62,20 @@ void RightClickAt(int x, int y)
     MoveMouseTo(x, y);
     SendMouse(MOUSEEVENTF_RIGHTDOWN, 0, 0);
     SendMouse(MOUSEEVENTF_RIGHTUP, 0, 0);
+}
+
+bool MoveDisplayPointer(int x, int y)
+{
+    std::wstring command =
+        L"Z:\\usr\\bin\\xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
 }
 
 void PressKey(WORD virtualKey)

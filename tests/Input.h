@@ -12,6 +12,12 @@ void ClickAt(int x, int y);
 void DoubleClickAt(int x, int y);
 void RightClickAt(int x, int y);
 
+// Under Wine on X: moves the display's own pointer as well (xdotool, run
+// without waiting for it). Wine takes that pointer as the cursor position
+// once injected moves have stopped for about 100 ms, and Xvfb's pointer
+// does not follow injected moves. False when the mover could not start.
+bool MoveDisplayPointer(int x, int y);
+
 // Real keyboard input: a key pressed and released, or a chord (keys pressed
 // in the order given, released in reverse, e.g. {VK_MENU, 'D'} for Alt+D).
 // It goes to whatever window has the keyboard focus, as typing would.

@@ -49,6 +49,15 @@ std::wstring Widen(const std::string& text)
     return out;
 }
 
+std::string Utf8(const std::wstring& text)
+{
+    const int count = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(count > 0 ? count - 1 : 0, '\0');
+    if (count > 1)
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], count, nullptr, nullptr);
+    return out;
+}
+
 // Percent-encodes everything but the unreserved characters.
 std::string UrlEncode(const std::string& text)
 {
@@ -135,6 +144,67 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000)
     return PumpUntil(condition, timeoutMs);
 }
 
+// Puts the cursor at (x, y), on the display too, and waits until both
+// agree: Wine reads the display's pointer back as soon as injected moves
+// stop, so a pointer left elsewhere would end hovers and move menus.
+bool SettleCursorAt(int x, int y)
+{
+    auto there = [&] {
+        POINT p = {0, 0};
+        GetCursorPos(&p);
+        return p.x == x && p.y == y;
+    };
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const bool display = MoveDisplayPointer(x, y);
+        MoveMouseTo(x, y);
+        if (!display) {
+            // No display pointer to move: the injected move is all there is.
+            return WaitFor(there, 300);
+        }
+        // Past Wine's 100 ms the position comes from the display.
+        PumpFor(150);
+        if (WaitFor(there, 1500))
+            return true;
+    }
+    ADD_FAILURE() << "the pointer did not come to " << x << ", " << y;
+    return false;
+}
+
+void Click(POINT at)
+{
+    SettleCursorAt(at.x, at.y);
+    ClickAt(at.x, at.y);
+}
+
+void RightClick(POINT at)
+{
+    SettleCursorAt(at.x, at.y);
+    RightClickAt(at.x, at.y);
+}
+
+void DoubleClick(POINT at)
+{
+    SettleCursorAt(at.x, at.y);
+    DoubleClickAt(at.x, at.y);
+}
+
+void Hover(POINT at)
+{
+    SettleCursorAt(at.x, at.y);
+}
+
+// A point in the part of a menu row that lies on the screen (the tray menu
+// opens above the cursor and may stick out at the top).
+POINT RowPoint(HWND menu, int row)
+{
+    RECT r = WindowRect(menu);
+    r.top += row * MenuRowHeight;
+    r.bottom = r.top + MenuRowHeight;
+    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    IntersectRect(&r, &r, &screen);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
 // Wine's notification area on a desktop without a tray of its own: one
 // "Wine System Tray" window with a child window per icon.
 std::vector<HWND> TrayIcons()
@@ -206,12 +276,51 @@ public:
     {
         ShowWindow(window, SW_SHOWNOACTIVATE);
         const POINT p = Centre(WindowRect(window));
-        ClickAt(p.x, p.y);
-        return WaitFor([&] { return GetForegroundWindow() == window; }, 3000);
+        // A click before the display has the window goes to what lies below.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            PumpFor(150);
+            Click(p);
+            if (WaitFor([&] { return GetForegroundWindow() == window; }, 1000))
+                return true;
+        }
+        return false;
     }
-    void Hide() { ShowWindow(window, SW_HIDE); }
+    void Hide()
+    {
+        ShowWindow(window, SW_HIDE);
+        PumpFor(200);
+    }
 
 private:
+    HWND window = nullptr;
+};
+
+// True when `upper` lies above `lower` in the Z order.
+bool IsAbove(HWND upper, HWND lower)
+{
+    for (HWND w = GetWindow(upper, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == lower)
+            return true;
+    }
+    return false;
+}
+
+// A visible always-on-top window of the test (another program to the
+// client), never activated. Wine 8 keeps WS_EX_TOPMOST of a window that owns
+// popups (the client's game window owns its tooltip) out of step with where
+// it puts the window, so "on top" is judged by the order against this one.
+class TopmostMarker {
+public:
+    TopmostMarker()
+    {
+        window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"marker", WS_POPUP, 0, 500, 40,
+                                 40, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+    }
+    ~TopmostMarker() { DestroyWindow(window); }
+    TopmostMarker(const TopmostMarker&) = delete;
+    TopmostMarker& operator=(const TopmostMarker&) = delete;
+
     HWND window = nullptr;
 };
 
@@ -321,11 +430,31 @@ protected:
     // Clicks a point given in the game window's client coordinates.
     void ClickGame(int x, int y)
     {
-        const POINT p = ScreenPoint(game, x, y);
-        ClickAt(p.x, p.y);
+        Click(ScreenPoint(game, x, y));
     }
 
     std::string DoubleLog() const { return ReadWholeFile(doubleLog); }
+
+    // The client's top-level windows, for failure messages.
+    std::string ClientWindows() const
+    {
+        std::string list;
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* self = reinterpret_cast<const ClientEndToEnd*>(data);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == self->client->id() && IsWindowVisible(window)) {
+                    wchar_t name[128] = {};
+                    GetClassNameW(window, name, 128);
+                    self->windowList += " " + Utf8(name) + Describe(WindowRect(window));
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(this));
+        list.swap(windowList);
+        return list.empty() ? " none" : list;
+    }
 
     std::string platform;
     std::string nonce;
@@ -335,6 +464,7 @@ protected:
     std::unique_ptr<ClientProcess> client;
     HWND back = nullptr;
     HWND game = nullptr;
+    mutable std::string windowList;
 };
 
 // Title-bar places, client coordinates of the game window from its right
@@ -384,8 +514,7 @@ TEST_F(ClientEndToEnd, LoginViewIsPlacedOnTheBackgroundFollowsItsDragIgnoresKeys
     const std::vector<HWND> iconsBefore = TrayIcons();
     RECT before = WindowRect(back);
     const POINT from = ScreenPoint(back, 300, 450);
-    MoveMouseTo(from.x, from.y);
-    PumpFor(100);
+    SettleCursorAt(from.x, from.y);
     INPUT press = {};
     press.type = INPUT_MOUSE;
     press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -439,17 +568,17 @@ TEST_F(ClientEndToEnd, LoginViewIsPlacedOnTheBackgroundFollowsItsDragIgnoresKeys
     // The background's payment button hands the bare payment page to the
     // default browser (no user name, no server yet).
     const POINT pay = ScreenPoint(back, 800, 179);
-    ClickAt(pay.x, pay.y);
+    Click(pay);
     const std::string payment = platform + "/pay?gid=148";
     EXPECT_TRUE(WaitFor([&] { return opened->Count(payment) == 1; }, 10000)) << payment;
 
     // Its close button asks first; confirmed, the client ends by itself.
     const POINT close = ScreenPoint(back, 1325, 135);
-    ClickAt(close.x, close.y);
+    Click(close);
     HWND dialog = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (dialog = VisibleClientWindow(L"velmorkastel")) != nullptr; }, 5000));
     const POINT confirm = ScreenPoint(dialog, 84, 117);
-    ClickAt(confirm.x, confirm.y);
+    Click(confirm);
     DWORD code = 1234;
     ASSERT_TRUE(client->WaitForExit(10000, code)) << "the client did not end after the confirmed close";
     EXPECT_EQ(code, 0u);
@@ -466,7 +595,11 @@ TEST_F(ClientEndToEnd, GameViewIsMaximisedInItsShadowOpensPagesInTheDefaultBrows
     // Maximised over the work area with the shadow 6 pixels around it.
     const RECT wa = WorkArea();
     EXPECT_TRUE(RectIs(WindowRect(game), wa));
-    EXPECT_TRUE(IsWindowVisible(back));
+    // Known fault, reported: the game window hides itself on entering the
+    // game view (taking the back window with it) and comes back through
+    // ShowWindow(SW_SHOWMAXIMIZED), which sends no WM_SHOWWINDOW, so the
+    // shadow is never shown again.
+    EXPECT_TRUE(IsWindowVisible(back)) << "no shadow in the game view";
     EXPECT_TRUE(RectIs(WindowRect(back), Inflated(WindowRect(game), ShadowSize)));
     EXPECT_FALSE(IsTopmost(game));
     EXPECT_FALSE(SaveScreenshot(L"client-game-view").empty());
@@ -492,76 +625,73 @@ TEST_F(ClientEndToEnd, GameViewIsMaximisedInItsShadowOpensPagesInTheDefaultBrows
     // Hovering a title-bar button shows the tooltip after a moment; leaving
     // the title bar for the page hides it.
     const POINT fullScreenButton = ScreenPoint(game, AnchoredCentreX(right, FullScreenAnchor, TitleButtonWidth), 12);
-    MoveMouseTo(fullScreenButton.x, fullScreenButton.y - 2);
-    PumpFor(50);
-    MoveMouseTo(fullScreenButton.x, fullScreenButton.y);
+    Hover(fullScreenButton);
     HWND tip = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (tip = VisibleClientWindow(L"ToolTip")) != nullptr; }, 3000));
-    const POINT page = ScreenPoint(game, right / 2, 400);
-    MoveMouseTo(page.x, page.y);
+    Hover(ScreenPoint(game, right / 2, 400));
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(tip); }, 3000));
 }
 
 TEST_F(ClientEndToEnd, FullScreenTogglesWithF10AndEscFromTheWindowAndFromThePage)
 {
     ASSERT_TRUE(StartInGameView("type=3&server_id=7"));
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    const RECT fullScreen = MakeRect(0, 0, screenWidth, screenHeight);
+    const RECT fullScreen = MakeRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    // Another program's always-on-top window: full screen must cover it.
+    TopmostMarker marker;
 
     // Restored first, so that full screen differs from the window's place.
     ClickGame(AnchoredCentreX(ClientRight(game), RestoreAnchor, TitleButtonWidth), 12);
     ASSERT_TRUE(WaitFor([&] { return !IsZoomed(game); }, 3000));
     PumpFor(300);
     const RECT restored = WindowRect(game);
-    ASSERT_FALSE(EqualRect(&restored, &fullScreen)) << Describe(restored);
+    ASSERT_FALSE(SameRect(restored, fullScreen)) << Describe(restored);
+    EXPECT_TRUE(IsAbove(marker.window, game));
+    // Restored, the shadow shows around the window (same known fault as in
+    // the game view test: it stays hidden until full screen is left once).
+    EXPECT_TRUE(IsWindowVisible(back)) << "no shadow around the restored window";
     EXPECT_TRUE(RectIs(WindowRect(back), Inflated(restored, ShadowSize)));
+
+    auto inFullScreen = [&] {
+        return SameRect(WindowRect(game), fullScreen) && IsAbove(game, marker.window) && !IsWindowVisible(back) &&
+               BrowserTop() == 0;
+    };
+    auto backInPlace = [&] {
+        return SameRect(WindowRect(game), restored) && IsAbove(marker.window, game) && IsWindowVisible(back) &&
+               SameRect(WindowRect(back), Inflated(restored, ShadowSize)) && BrowserTop() == TitleHeight;
+    };
+    auto describe = [&] {
+        return "game " + Describe(WindowRect(game)) + (IsAbove(game, marker.window) ? " above" : " below") +
+               " the marker, back " +
+               (IsWindowVisible(back) ? "shown " : "hidden ") + Describe(WindowRect(back)) + ", browser top " +
+               std::to_string(BrowserTop());
+    };
 
     // The title bar has the focus now (main thread). Esc outside full
     // screen does nothing.
     PressKey(VK_ESCAPE);
     PumpFor(800);
     EXPECT_TRUE(RectIs(WindowRect(game), restored));
-    EXPECT_FALSE(IsTopmost(game));
-    EXPECT_TRUE(IsWindowVisible(back));
+    EXPECT_TRUE(IsAbove(marker.window, game));
 
-    // F10: the whole screen, on top, the page over the title bar, no shadow.
+    // F10: the whole screen, above everything, the page over the title
+    // bar, no shadow. F10 again: exactly the previous place, title bar and
+    // shadow back.
     PressKey(VK_F10);
-    ASSERT_TRUE(WaitFor([&] { return SameRect(WindowRect(game), fullScreen); }, 3000))
-        << Describe(WindowRect(game));
-    PumpFor(300);
-    EXPECT_TRUE(IsTopmost(game));
-    EXPECT_FALSE(IsWindowVisible(back));
-    EXPECT_EQ(BrowserTop(), 0);
-    // F10 again: exactly the previous place, the title bar and shadow back.
+    EXPECT_TRUE(WaitFor(inFullScreen, 3000)) << describe();
     PressKey(VK_F10);
-    EXPECT_TRUE(WaitFor([&] { return SameRect(WindowRect(game), restored); }, 3000))
-        << Describe(WindowRect(game));
-    PumpFor(300);
-    EXPECT_FALSE(IsTopmost(game));
-    EXPECT_TRUE(IsWindowVisible(back));
-    EXPECT_TRUE(RectIs(WindowRect(back), Inflated(restored, ShadowSize)));
-    EXPECT_EQ(BrowserTop(), TitleHeight);
+    EXPECT_TRUE(WaitFor(backInPlace, 3000)) << describe();
 
     // The same keys with the page focused (they arrive on the browser
-    // thread): F10 in, Esc out.
+    // thread): F10 in, Esc out, Esc again nothing.
     ClickGame((restored.right - restored.left) / 2, 300);
     PumpFor(300);
     PressKey(VK_F10);
-    EXPECT_TRUE(WaitFor([&] { return SameRect(WindowRect(game), fullScreen); }, 3000))
-        << Describe(WindowRect(game));
-    PumpFor(300);
+    EXPECT_TRUE(WaitFor(inFullScreen, 3000)) << describe();
     PressKey(VK_ESCAPE);
-    EXPECT_TRUE(WaitFor([&] { return SameRect(WindowRect(game), restored); }, 3000))
-        << Describe(WindowRect(game));
-    PumpFor(300);
-    EXPECT_FALSE(IsTopmost(game));
-    EXPECT_TRUE(IsWindowVisible(back));
-    // Esc once more: still nothing outside full screen.
+    EXPECT_TRUE(WaitFor(backInPlace, 3000)) << describe();
     PressKey(VK_ESCAPE);
     PumpFor(800);
-    EXPECT_TRUE(RectIs(WindowRect(game), restored));
-    EXPECT_FALSE(IsTopmost(game));
+    EXPECT_TRUE(backInPlace()) << describe();
 }
 
 TEST_F(ClientEndToEnd, BossKeyHidesToTheTrayAndTheIconBringsItBackOrClosesTheClient)
@@ -598,7 +728,7 @@ TEST_F(ClientEndToEnd, BossKeyHidesToTheTrayAndTheIconBringsItBackOrClosesTheCli
     ASSERT_TRUE(WaitFor(hiddenWithIcon, 5000));
     other.Hide();
     POINT at = Centre(WindowRect(icon));
-    DoubleClickAt(at.x, at.y);
+    DoubleClick(at);
     ASSERT_TRUE(WaitFor(shownWithoutIcon, 5000));
 
     // Hidden again; the icon's menu opens above the cursor with two rows.
@@ -607,7 +737,7 @@ TEST_F(ClientEndToEnd, BossKeyHidesToTheTrayAndTheIconBringsItBackOrClosesTheCli
     ASSERT_TRUE(WaitFor(hiddenWithIcon, 5000));
     other.Hide();
     at = Centre(WindowRect(icon));
-    RightClickAt(at.x, at.y);
+    RightClick(at);
     HWND menu = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (menu = VisibleClientWindow(L"velmor_menu")) != nullptr; }, 5000));
     const RECT wa = WorkArea();
@@ -619,8 +749,7 @@ TEST_F(ClientEndToEnd, BossKeyHidesToTheTrayAndTheIconBringsItBackOrClosesTheCli
     EXPECT_FALSE(IsWindowVisible(game));
 
     // "打开游戏" shows the client and takes the icon away.
-    RECT rows = WindowRect(menu);
-    ClickAt(rows.left + MenuWidth / 2, rows.top + MenuRowHeight / 2);
+    Click(RowPoint(menu, 0));
     ASSERT_TRUE(WaitFor(shownWithoutIcon, 5000));
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }, 3000));
 
@@ -630,12 +759,13 @@ TEST_F(ClientEndToEnd, BossKeyHidesToTheTrayAndTheIconBringsItBackOrClosesTheCli
     ASSERT_TRUE(WaitFor(hiddenWithIcon, 5000));
     other.Hide();
     at = Centre(WindowRect(icon));
-    RightClickAt(at.x, at.y);
+    RightClick(at);
     ASSERT_TRUE(WaitFor([&] { return (menu = VisibleClientWindow(L"velmor_menu")) != nullptr; }, 5000));
-    rows = WindowRect(menu);
-    ClickAt(rows.left + MenuWidth / 2, rows.top + MenuRowHeight + MenuRowHeight / 2);
+    Click(RowPoint(menu, 1));
     DWORD code = 1234;
-    ASSERT_TRUE(client->WaitForExit(10000, code)) << "the client did not end after 关闭";
+    ASSERT_TRUE(client->WaitForExit(10000, code))
+        << "the client did not end after 关闭; game window " << (IsWindow(game) ? "alive" : "gone") << ", new icons "
+        << NewTrayIcons(iconsBefore).size() << ", visible windows:" << ClientWindows();
     EXPECT_EQ(code, 0u);
     EXPECT_TRUE(WaitFor([&] { return NewTrayIcons(iconsBefore).empty(); }, 5000));
 }
@@ -686,7 +816,7 @@ TEST_F(ClientEndToEnd, ToolsMenuRefreshesThePageAndClearsTheCacheWithANotice)
     const POINT tools = ScreenPoint(game, AnchoredCentreX(right, ToolsAnchor, TitleButtonWidth), 12);
     HWND menu = nullptr;
     auto openMenu = [&] {
-        ClickAt(tools.x, tools.y);
+        Click(tools);
         return WaitFor([&] { return (menu = VisibleClientWindow(L"velmor_menu")) != nullptr; }, 5000);
     };
 
@@ -699,16 +829,14 @@ TEST_F(ClientEndToEnd, ToolsMenuRefreshesThePageAndClearsTheCacheWithANotice)
     EXPECT_FALSE(SaveScreenshot(L"client-tools-menu").empty());
 
     // "刷新": the page is fetched again.
-    RECT rows = WindowRect(menu);
-    ClickAt(rows.left + MenuWidth / 2, rows.top + MenuRowHeight + MenuRowHeight / 2);
+    Click(RowPoint(menu, 1));
     EXPECT_TRUE(WaitFor([&] { return siteLog->Count(gameRequest) == 2; }, 5000));
     EXPECT_NE(DoubleLog().find("Refresh"), std::string::npos);
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }, 3000));
 
     // "老板键(Alt+D)" only names the key.
     ASSERT_TRUE(openMenu());
-    rows = WindowRect(menu);
-    ClickAt(rows.left + MenuWidth / 2, rows.top + 2 * MenuRowHeight + MenuRowHeight / 2);
+    Click(RowPoint(menu, 2));
     EXPECT_TRUE(WaitFor([&] { return VisibleClientWindow(L"velmor_menu") == nullptr; }, 3000));
     PumpFor(500);
     EXPECT_TRUE(IsWindowVisible(game));
@@ -716,8 +844,7 @@ TEST_F(ClientEndToEnd, ToolsMenuRefreshesThePageAndClearsTheCacheWithANotice)
 
     // "清除缓存": a notice owned by the game window once the cache is empty.
     ASSERT_TRUE(openMenu());
-    rows = WindowRect(menu);
-    ClickAt(rows.left + MenuWidth / 2, rows.top + MenuRowHeight / 2);
+    Click(RowPoint(menu, 0));
     HWND box = nullptr;
     ASSERT_TRUE(WaitFor(
         [&] {
@@ -736,7 +863,7 @@ TEST_F(ClientEndToEnd, ToolsMenuRefreshesThePageAndClearsTheCacheWithANotice)
     const HWND ok = GetDlgItem(box, IDOK);
     ASSERT_NE(ok, nullptr);
     const POINT okAt = Centre(WindowRect(ok));
-    ClickAt(okAt.x, okAt.y);
+    Click(okAt);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, 5000));
     EXPECT_TRUE(IsWindowEnabled(game));
     EXPECT_TRUE(client->Running());
@@ -746,11 +873,13 @@ TEST_F(ClientEndToEnd, CloseButtonAsksAndEndsTheClientWithCodeZeroOnlyWhenConfir
 {
     ASSERT_TRUE(StartInGameView("type=3&server_id=12"));
     const RECT gameBefore = WindowRect(game);
+    const RECT backBefore = WindowRect(back);
+    const bool backShown = IsWindowVisible(back) != FALSE;
     const int right = ClientRight(game);
     const POINT close = ScreenPoint(game, AnchoredCentreX(right, CloseAnchor, TitleButtonWidth), 12);
 
     // The dialog comes up centred on the screen.
-    ClickAt(close.x, close.y);
+    Click(close);
     HWND dialog = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (dialog = VisibleClientWindow(L"velmorkastel")) != nullptr; }, 5000));
     const int left = (GetSystemMetrics(SM_CXSCREEN) - 295) / 2;
@@ -761,19 +890,22 @@ TEST_F(ClientEndToEnd, CloseButtonAsksAndEndsTheClientWithCodeZeroOnlyWhenConfir
 
     // "取消": both windows stay as they were.
     POINT at = ScreenPoint(dialog, 212, 117);
-    ClickAt(at.x, at.y);
+    Click(at);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
     PumpFor(500);
     EXPECT_TRUE(client->Running());
     EXPECT_TRUE(IsWindowVisible(game));
-    EXPECT_TRUE(IsWindowVisible(back));
+    EXPECT_TRUE(IsZoomed(game));
     EXPECT_TRUE(RectIs(WindowRect(game), gameBefore));
+    ASSERT_TRUE(IsWindow(back));
+    EXPECT_EQ(IsWindowVisible(back) != FALSE, backShown);
+    EXPECT_TRUE(RectIs(WindowRect(back), backBefore));
 
     // "确定": the client ends by itself, with exit code 0.
-    ClickAt(close.x, close.y);
+    Click(close);
     ASSERT_TRUE(WaitFor([&] { return (dialog = VisibleClientWindow(L"velmorkastel")) != nullptr; }, 5000));
     at = ScreenPoint(dialog, 84, 117);
-    ClickAt(at.x, at.y);
+    Click(at);
     DWORD code = 1234;
     ASSERT_TRUE(client->WaitForExit(10000, code)) << "the client did not end after the confirmed close";
     EXPECT_EQ(code, 0u);
