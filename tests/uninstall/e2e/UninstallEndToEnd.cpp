@@ -1,6 +1,7 @@
 // End to end under Wine: the amd64 test setup installs, the installed
 // Uninstall.exe (the 64-bit build of the uninstaller) removes. Runs in an
 // environment of its own; every test installs afresh.
+#include "../DirectoryLinks.h"
 #include "ui/ScopedHandles.h"
 
 #include <windows.h>
@@ -55,8 +56,6 @@ std::wstring StandInLog()
     GetTempPathW(MAX_PATH, temp);
     return std::wstring(temp) + L"cmd-stand-in.log";
 }
-
-bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::vector<std::wstring> Entries(const std::wstring& dir)
 {
@@ -263,8 +262,9 @@ std::string ExpectedScript(const std::string& dir)
            "RD /S /Q \\\\?\\\"" + dir + "\"";
 }
 
-// Puts the stand-in in the place of system32\cmd.exe for one test; with
-// WINEDLLOVERRIDES "cmd.exe=n" Wine then starts it for batch files.
+// Puts the stand-in in the place of system32\cmd.exe for one test. Wine
+// loads it for batch files when started with WINEDLLOVERRIDES "cmd.exe=n",
+// which CTest sets for these cases.
 class StandInInterpreter {
 public:
     StandInInterpreter()
@@ -284,14 +284,7 @@ public:
     StandInInterpreter& operator=(const StandInInterpreter&) = delete;
 
     bool ok = false;
-    static std::vector<wchar_t> Environment()
-    {
-        wchar_t overrides[512] = {};
-        GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 512);
-        std::wstring value = overrides;
-        value += value.empty() ? L"cmd.exe=n" : L";cmd.exe=n";
-        return EnvironmentWith({{L"WINEDLLOVERRIDES", value}, {L"LUMARION_CMD_LOG", StandInLog()}});
-    }
+    static std::vector<wchar_t> Environment() { return EnvironmentWith({{L"LUMARION_CMD_LOG", StandInLog()}}); }
 
 private:
     std::wstring cmd = ShellFolderPath(CSIDL_SYSTEM) + L"\\cmd.exe";
@@ -304,6 +297,10 @@ protected:
     {
         CoInitialize(nullptr);
         DeleteFileW(StandInLog().c_str());
+        // What earlier tests left (the uninstaller and its script) goes, so
+        // every test starts from a fresh installation.
+        for (const std::wstring& name : Entries(InstallDir()))
+            DeleteFileW((InstallDir() + L"\\" + name).c_str());
         Process setup = Start(FromUnix(SETUP_PROGRAM), L"/S", L"");
         ASSERT_TRUE(setup.handle) << "cannot start the setup program: " << GetLastError();
         ASSERT_EQ(WaitForSingleObject(setup.handle.get(), 60000), WAIT_OBJECT_0);
@@ -331,7 +328,7 @@ protected:
     }
 
     // Everything but the running program itself, and the script it wrote.
-    void ExpectRemoved()
+    void ExpectRemoved(const std::vector<std::wstring>& alsoLeft = {})
     {
         EXPECT_FALSE(RegistrationExists(KEY_WOW64_32KEY));
         EXPECT_FALSE(PathExists(DesktopShortcut()));
@@ -340,7 +337,9 @@ protected:
         EXPECT_FALSE(PathExists(InstallDir() + L"\\Config.ini"));
         const std::vector<std::wstring> left = Entries(InstallDir());
         for (const std::wstring& name : left)
-            EXPECT_TRUE(name == L"Uninstall.exe" || name == L"velmor_uninstall.bat") << Utf8(name);
+            EXPECT_TRUE(name == L"Uninstall.exe" || name == L"velmor_uninstall.bat" ||
+                        std::find(alsoLeft.begin(), alsoLeft.end(), name) != alsoLeft.end())
+                << Utf8(name);
         EXPECT_EQ(ReadBytes(InstallDir() + L"\\velmor_uninstall.bat"), ExpectedScript(Utf8(InstallDir())));
     }
 
@@ -417,6 +416,15 @@ TEST_F(UninstallEndToEnd, WithoutClientNothingIsAskedAndTheScriptIsStarted)
     StandInInterpreter standIn;
     ASSERT_TRUE(standIn.ok);
     CreatePersistedKey();
+    // A link planted in the installation must not lead the (elevated)
+    // uninstaller outside it.
+    const std::wstring outside = L"C:\\outside-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW((InstallDir() + L"\\Config.ini").c_str(), (outside + L"\\keep.txt").c_str(), FALSE));
+    const std::wstring planted = InstallDir() + L"\\planted";
+    const LinkRemover remover(planted);
+    ASSERT_TRUE(CreateDirectoryLink(planted, outside));
+
     std::vector<wchar_t> environment = StandInInterpreter::Environment();
     const DWORD start = GetTickCount();
     uninstaller = Start(InstallDir() + L"\\Uninstall.exe", L"", L"", &environment);
@@ -437,7 +445,9 @@ TEST_F(UninstallEndToEnd, WithoutClientNothingIsAskedAndTheScriptIsStarted)
     EXPECT_GE(elapsed, 1000u);
 
     EXPECT_TRUE(CompatibilityValueSet());
-    ExpectRemoved();
+    EXPECT_TRUE(PathExists(outside + L"\\keep.txt"));
+    // Wine cannot remove a Unix link to a directory through Windows calls.
+    ExpectRemoved({L"planted"});
     EXPECT_TRUE(WaitFor([] { return PathExists(StandInLog()); }, 5000));
     ExpectScriptStartedFromParent();
     std::printf("left in the installation directory: %s\n", Listing(Entries(InstallDir())).c_str());
