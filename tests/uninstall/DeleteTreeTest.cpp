@@ -143,27 +143,6 @@ TEST(UninstallDeleteTree, LinkInsideIsRemovedAndItsTargetSurvives)
     }
 }
 
-TEST(UninstallDeleteTree, DirectorySymlinkInsideIsRemovedAndItsTargetSurvives)
-{
-    TempDir temp;
-    Outside outside;
-    const std::wstring root = temp.File(L"install");
-    MakeDir(root);
-    const std::wstring link = root + L"\\planted";
-    const LinkRemover remover(link);
-    // Wine 8 answers TRUE and creates nothing; Windows wants developer mode.
-    if (!CreateDirectorySymlink(link, outside.dir.path()) || !IsReparsePoint(link))
-        GTEST_SKIP() << "no directory symbolic links here";
-
-    DeleteTree(root);
-
-    EXPECT_TRUE(outside.intact());
-    ExpectLinkGone(link);
-    if (!IsReparsePoint(link)) {
-        EXPECT_FALSE(PathExists(root));
-    }
-}
-
 TEST(UninstallDeleteTree, LinkGivenAsTheTreeIsRemovedNotFollowed)
 {
     TempDir temp;

@@ -8,8 +8,8 @@
 #include <string>
 #include <utility>
 
-// Junctions and directory symbolic links for tests of code that must not
-// follow them.
+// Directory links (junctions, or Unix links under Wine) for tests of code
+// that must not follow them.
 
 // Makes the new directory `link` a junction (mount point) to `target`.
 inline bool CreateJunction(const std::wstring& link, const std::wstring& target)
@@ -129,12 +129,6 @@ inline bool CreateDirectoryLink(const std::wstring& link, const std::wstring& ta
     for (int i = 0; i < 100 && !IsReparsePoint(link); ++i)
         Sleep(50);
     return IsReparsePoint(link);
-}
-
-inline bool CreateDirectorySymlink(const std::wstring& link, const std::wstring& target)
-{
-    // 0x2: SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE, missing from older headers.
-    return CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2) != FALSE;
 }
 
 // Removes a link (never its target) when the scope ends, so a failing test

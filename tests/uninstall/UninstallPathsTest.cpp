@@ -22,11 +22,3 @@ TEST(UninstallPaths, DirectoryIsCutAtTheLastBackslash)
     EXPECT_EQ(DirectoryOf(L"Uninstall.exe"), L"");
     EXPECT_EQ(DirectoryOf(L""), L"");
 }
-
-TEST(UninstallPaths, ModulePathNamesThisProgram)
-{
-    const std::wstring path = ModulePath();
-    ASSERT_FALSE(path.empty());
-    EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(path.substr(path.size() - 4), L".exe");
-}
