@@ -277,6 +277,9 @@ void CFrameGame::OnTimer(UINT_PTR timerId)
     case MaximizeTimer:
         if (IsWindowHandle())
             ShowWindow(hwnd, SW_SHOWMAXIMIZED);
+        // Showing maximised sends no WM_SHOWWINDOW: bring the shadow back here.
+        if (IsWindowHandle() && IsWindowVisible(hwnd))
+            backWindow.Show(SW_SHOW);
         SetForegroundWindow(hwnd);
         KillTimer(hwnd, MaximizeTimer);
         SetTimer(hwnd, RelayoutTimer, RelayoutDelay, nullptr);

@@ -1,0 +1,522 @@
+// End to end under Wine: the amd64 test setup installs, the installed
+// Uninstall.exe (the 64-bit build of the uninstaller) removes. Runs in an
+// environment of its own; every test installs afresh.
+#include "../DirectoryLinks.h"
+#include "ui/ScopedHandles.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t Product[] = L"ZQLumavex";
+const wchar_t UninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZQLumavex";
+const wchar_t Persisted[] =
+    L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Persisted";
+// "<ZQLumavex>正在运行,是否关闭<ZQLumavex>？"
+const wchar_t Question[] =
+    L"<ZQLumavex>\u6B63\u5728\u8FD0\u884C,\u662F\u5426\u5173\u95ED<ZQLumavex>\uFF1F";
+
+// Build outputs are named by their Unix paths; Wine shows / as Z:.
+std::wstring FromUnix(const char* path)
+{
+    const int size = MultiByteToWideChar(CP_UTF8, 0, path, -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, path, -1, &wide[0], size);
+    wide.resize(wide.size() - 1);
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    return L"Z:" + wide;
+}
+
+std::wstring ShellFolderPath(int csidl)
+{
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return std::wstring();
+    return path;
+}
+
+std::wstring InstallDir() { return ShellFolderPath(CSIDL_PROGRAM_FILES) + L"\\ZQLumavex"; }
+std::wstring DesktopShortcut() { return ShellFolderPath(CSIDL_DESKTOPDIRECTORY) + L"\\ZQLumavex.lnk"; }
+std::wstring MenuFolder() { return ShellFolderPath(CSIDL_PROGRAMS) + L"\\ZQLumavex"; }
+std::wstring StandInLog()
+{
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"cmd-stand-in.log";
+}
+
+std::vector<std::wstring> Entries(const std::wstring& dir)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry = {};
+    HANDLE search = FindFirstFileW((dir + L"\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name != L"." && name != L"..")
+            names.push_back(name);
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Utf8(const std::wstring& text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}
+
+std::string Listing(const std::vector<std::wstring>& names)
+{
+    std::string text;
+    for (const std::wstring& name : names)
+        text += (text.empty() ? "" : ", ") + Utf8(name);
+    return "[" + text + "]";
+}
+
+std::string ReadBytes(const std::wstring& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool RegistrationExists(REGSAM view)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// A value of the registration as the 32-bit view holds it.
+bool RegistrationValue(const wchar_t* name, DWORD flags, void* data, DWORD size)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, UninstallKey, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+        return false;
+    const LSTATUS status = RegGetValueW(key, nullptr, name, flags, nullptr, data, &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+std::wstring RegistrationText(const wchar_t* name)
+{
+    wchar_t value[512] = {};
+    if (!RegistrationValue(name, RRF_RT_REG_SZ, value, sizeof(value)))
+        return L"<missing>";
+    return value;
+}
+
+// The program a shortcut starts.
+std::wstring ShortcutTarget(const std::wstring& shortcut)
+{
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        return L"<no shell link>";
+    std::wstring target = L"<unreadable>";
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        wchar_t path[MAX_PATH] = {};
+        if (SUCCEEDED(file->Load(shortcut.c_str(), STGM_READ)) &&
+            SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, 0)))
+            target = path;
+        file->Release();
+    }
+    link->Release();
+    return target;
+}
+
+void CreatePersistedKey()
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Persisted, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegDeleteValueW(key, (InstallDir() + L"\\Uninstall.exe").c_str());
+    RegCloseKey(key);
+}
+
+bool CompatibilityValueSet()
+{
+    DWORD value = 0, size = sizeof(value);
+    return RegGetValueW(HKEY_CURRENT_USER, Persisted, (InstallDir() + L"\\Uninstall.exe").c_str(), RRF_RT_REG_DWORD,
+                        nullptr, &value, &size) == ERROR_SUCCESS &&
+           value == 1;
+}
+
+// This process's environment with some variables replaced.
+std::vector<wchar_t> EnvironmentWith(const std::map<std::wstring, std::wstring>& changes)
+{
+    std::map<std::wstring, std::wstring> variables;
+    wchar_t* block = GetEnvironmentStringsW();
+    for (const wchar_t* entry = block; *entry; entry += wcslen(entry) + 1) {
+        const wchar_t* equals = wcschr(entry + 1, L'=');
+        if (equals)
+            variables[std::wstring(entry, equals)] = equals + 1;
+    }
+    FreeEnvironmentStringsW(block);
+    for (const auto& change : changes)
+        variables[change.first] = change.second;
+    std::vector<wchar_t> result;
+    for (const auto& variable : variables) {
+        const std::wstring line = variable.first + L"=" + variable.second;
+        result.insert(result.end(), line.begin(), line.end());
+        result.push_back(L'\0');
+    }
+    result.push_back(L'\0');
+    return result;
+}
+
+struct Process {
+    ScopedHandle handle;
+    DWORD id = 0;
+};
+
+Process Start(const std::wstring& program, const std::wstring& arguments, const std::wstring& directory,
+              std::vector<wchar_t>* environment = nullptr)
+{
+    std::wstring commandLine = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    Process process;
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                        environment ? environment->data() : nullptr, directory.empty() ? nullptr : directory.c_str(),
+                        &startup, &info))
+        return process;
+    CloseHandle(info.hThread);
+    process.handle.reset(info.hProcess);
+    process.id = info.dwProcessId;
+    return process;
+}
+
+bool Running(const Process& process)
+{
+    return process.handle && WaitForSingleObject(process.handle.get(), 0) == WAIT_TIMEOUT;
+}
+
+DWORD ExitCode(const Process& process)
+{
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process.handle.get(), &code);
+    return code;
+}
+
+HWND FindQuestion() { return FindWindowW(L"#32770", Product); }
+
+HWND ClientWindowOf(DWORD processId)
+{
+    for (HWND window = FindWindowW(L"lumavexor", nullptr); window;
+         window = FindWindowExW(nullptr, window, L"lumavexor", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId)
+            return window;
+    }
+    return nullptr;
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+std::string ExpectedScript(const std::string& dir)
+{
+    return "@echo off\r\nchoice / t 3 / d y / n > nul\r\n@echo off\r\n"
+           "DEL /F /A /Q \\\\?\\\"" + dir + "\"\r\n"
+           "RD /S /Q \\\\?\\\"" + dir + "\"";
+}
+
+// Puts the stand-in in the place of system32\cmd.exe for one test. Wine
+// loads it for batch files when started with WINEDLLOVERRIDES "cmd.exe=n",
+// which CTest sets for these cases.
+class StandInInterpreter {
+public:
+    StandInInterpreter()
+    {
+        if (!PathExists(backup))
+            CopyFileW(cmd.c_str(), backup.c_str(), TRUE);
+        ok = CopyFileW(FromUnix(CMD_STAND_IN).c_str(), cmd.c_str(), FALSE) != FALSE;
+    }
+    ~StandInInterpreter()
+    {
+        if (PathExists(backup)) {
+            CopyFileW(backup.c_str(), cmd.c_str(), FALSE);
+            DeleteFileW(backup.c_str());
+        }
+    }
+    StandInInterpreter(const StandInInterpreter&) = delete;
+    StandInInterpreter& operator=(const StandInInterpreter&) = delete;
+
+    bool ok = false;
+    static std::vector<wchar_t> Environment() { return EnvironmentWith({{L"LUMARION_CMD_LOG", StandInLog()}}); }
+
+private:
+    std::wstring cmd = ShellFolderPath(CSIDL_SYSTEM) + L"\\cmd.exe";
+    std::wstring backup = ShellFolderPath(CSIDL_SYSTEM) + L"\\cmd.exe.wine";
+};
+
+class UninstallEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CoInitialize(nullptr);
+        DeleteFileW(StandInLog().c_str());
+        // What earlier tests left (the uninstaller and its script) goes, so
+        // every test starts from a fresh installation.
+        for (const std::wstring& name : Entries(InstallDir()))
+            DeleteFileW((InstallDir() + L"\\" + name).c_str());
+        Process setup = Start(FromUnix(SETUP_PROGRAM), L"/S", L"");
+        ASSERT_TRUE(setup.handle) << "cannot start the setup program: " << GetLastError();
+        ASSERT_EQ(WaitForSingleObject(setup.handle.get(), 60000), WAIT_OBJECT_0);
+        ASSERT_EQ(ExitCode(setup), 0u);
+        ASSERT_TRUE(PathExists(InstallDir() + L"\\Uninstall.exe"));
+    }
+    void TearDown() override
+    {
+        if (Running(client))
+            TerminateProcess(client.handle.get(), 1);
+        if (Running(uninstaller))
+            TerminateProcess(uninstaller.handle.get(), 1);
+        CoUninitialize();
+    }
+
+    void ExpectInstalled(const char* when)
+    {
+        SCOPED_TRACE(when);
+        EXPECT_TRUE(PathExists(InstallDir() + L"\\Lumarion.exe"));
+        EXPECT_TRUE(PathExists(InstallDir() + L"\\Config.ini"));
+        EXPECT_TRUE(PathExists(InstallDir() + L"\\Uninstall.exe"));
+        EXPECT_TRUE(RegistrationExists(KEY_WOW64_32KEY));
+        EXPECT_TRUE(PathExists(DesktopShortcut()));
+        EXPECT_TRUE(PathExists(MenuFolder() + L"\\ZQLumavex.lnk"));
+    }
+
+    // Everything but the running program itself, and the script it wrote.
+    void ExpectRemoved(const std::vector<std::wstring>& alsoLeft = {})
+    {
+        EXPECT_FALSE(RegistrationExists(KEY_WOW64_32KEY));
+        EXPECT_FALSE(PathExists(DesktopShortcut()));
+        EXPECT_FALSE(PathExists(MenuFolder()));
+        EXPECT_FALSE(PathExists(InstallDir() + L"\\Lumarion.exe"));
+        EXPECT_FALSE(PathExists(InstallDir() + L"\\Config.ini"));
+        const std::vector<std::wstring> left = Entries(InstallDir());
+        for (const std::wstring& name : left)
+            EXPECT_TRUE(name == L"Uninstall.exe" || name == L"velmor_uninstall.bat" ||
+                        std::find(alsoLeft.begin(), alsoLeft.end(), name) != alsoLeft.end())
+                << Utf8(name);
+        EXPECT_EQ(ReadBytes(InstallDir() + L"\\velmor_uninstall.bat"), ExpectedScript(Utf8(InstallDir())));
+    }
+
+    void ExpectScriptStartedFromParent()
+    {
+        const std::string log = ReadBytes(StandInLog());
+        ASSERT_FALSE(log.empty()) << "the script was not started";
+        const std::string script = Utf8(InstallDir()) + "\\velmor_uninstall.bat";
+        EXPECT_NE(log.find("\"" + script + "\""), std::string::npos) << log;
+        EXPECT_NE(log.find("\n" + Utf8(ShellFolderPath(CSIDL_PROGRAM_FILES)) + "\n"), std::string::npos)
+            << "working directory must be the parent: " << log;
+        // Started once.
+        EXPECT_EQ(log.find("velmor_uninstall.bat"), log.rfind("velmor_uninstall.bat")) << log;
+    }
+
+    void StartClient()
+    {
+        client = Start(InstallDir() + L"\\Lumarion.exe", L"", InstallDir());
+        ASSERT_TRUE(client.handle);
+        ASSERT_TRUE(WaitFor([&] { return ClientWindowOf(client.id) != nullptr || !Running(client); }, 30000));
+        ASSERT_NE(ClientWindowOf(client.id), nullptr) << "client ended with " << ExitCode(client);
+    }
+
+    HWND WaitForQuestionBox()
+    {
+        HWND box = nullptr;
+        WaitFor([&] { return (box = FindQuestion()) != nullptr || !Running(uninstaller); }, 15000);
+        return box;
+    }
+
+    static std::wstring BoxText(HWND box)
+    {
+        wchar_t text[512] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 512);
+        return text;
+    }
+
+    static void Answer(HWND box, int button)
+    {
+        const HWND control = GetDlgItem(box, button);
+        ASSERT_NE(control, nullptr);
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    }
+
+    Process client;
+    Process uninstaller;
+};
+
+} // namespace
+
+TEST_F(UninstallEndToEnd, SetupInstallsExactlyWhatTheUninstallerRemoves)
+{
+    EXPECT_EQ(Entries(InstallDir()),
+              (std::vector<std::wstring>{L"Config.ini", L"Lumarion.exe", L"Uninstall.exe"}));
+    ASSERT_TRUE(RegistrationExists(KEY_WOW64_32KEY));
+    EXPECT_FALSE(RegistrationExists(KEY_WOW64_64KEY)) << "written to the 64-bit view";
+    EXPECT_EQ(RegistrationText(L"DisplayName"), L"ZQLumavex");
+    EXPECT_EQ(RegistrationText(L"UninstallString"), L"\"" + InstallDir() + L"\\Uninstall.exe\"");
+    EXPECT_EQ(RegistrationText(L"DisplayIcon"), InstallDir() + L"\\Lumarion.exe");
+    EXPECT_EQ(RegistrationText(L"DisplayVersion"), L"1.0.0");
+    EXPECT_EQ(RegistrationText(L"Publisher"), L"ZQLumavex");
+    DWORD size = 0;
+    EXPECT_TRUE(RegistrationValue(L"EstimatedSize", RRF_RT_REG_DWORD, &size, sizeof(size)));
+    EXPECT_GT(size, 100u) << "KB; the client alone is larger";
+
+    EXPECT_EQ(ShortcutTarget(DesktopShortcut()), InstallDir() + L"\\Lumarion.exe");
+    EXPECT_EQ(Entries(MenuFolder()), std::vector<std::wstring>{L"ZQLumavex.lnk"});
+    EXPECT_EQ(ShortcutTarget(MenuFolder() + L"\\ZQLumavex.lnk"), InstallDir() + L"\\Lumarion.exe");
+}
+
+TEST_F(UninstallEndToEnd, WithoutClientNothingIsAskedAndTheScriptIsStarted)
+{
+    StandInInterpreter standIn;
+    ASSERT_TRUE(standIn.ok);
+    CreatePersistedKey();
+    // A link planted in the installation must not lead the (elevated)
+    // uninstaller outside it.
+    const std::wstring outside = L"C:\\outside-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW((InstallDir() + L"\\Config.ini").c_str(), (outside + L"\\keep.txt").c_str(), FALSE));
+    const std::wstring planted = InstallDir() + L"\\planted";
+    const LinkRemover remover(planted);
+    ASSERT_TRUE(CreateDirectoryLink(planted, outside));
+
+    std::vector<wchar_t> environment = StandInInterpreter::Environment();
+    const DWORD start = GetTickCount();
+    uninstaller = Start(InstallDir() + L"\\Uninstall.exe", L"", L"", &environment);
+    ASSERT_TRUE(uninstaller.handle) << GetLastError();
+    bool asked = false;
+    WaitFor([&] {
+        if (const HWND box = FindQuestion()) {
+            asked = true;
+            PostMessageW(box, WM_COMMAND, IDNO, 0);
+        }
+        return !Running(uninstaller);
+    }, 20000);
+    const DWORD elapsed = GetTickCount() - start;
+    ASSERT_FALSE(Running(uninstaller));
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(ExitCode(uninstaller), 0u);
+    // The one pause before the script; none for a client.
+    EXPECT_GE(elapsed, 1000u);
+
+    EXPECT_TRUE(CompatibilityValueSet());
+    EXPECT_TRUE(PathExists(outside + L"\\keep.txt"));
+    // Wine cannot remove a Unix link to a directory through Windows calls.
+    ExpectRemoved({L"planted"});
+    EXPECT_TRUE(WaitFor([] { return PathExists(StandInLog()); }, 5000));
+    ExpectScriptStartedFromParent();
+    std::printf("left in the installation directory: %s\n", Listing(Entries(InstallDir())).c_str());
+}
+
+TEST_F(UninstallEndToEnd, WineCommandInterpreterRunsTheScript)
+{
+    uninstaller = Start(InstallDir() + L"\\Uninstall.exe", L"", L"");
+    ASSERT_TRUE(uninstaller.handle);
+    ASSERT_EQ(WaitForSingleObject(uninstaller.handle.get(), 20000), WAIT_OBJECT_0);
+    EXPECT_EQ(ExitCode(uninstaller), 0u);
+    EXPECT_FALSE(RegistrationExists(KEY_WOW64_32KEY));
+
+    // The script deletes the files, then tries to remove the folder.
+    const bool filesGone = WaitFor([] { return Entries(InstallDir()).empty(); }, 15000);
+    Sleep(1000);
+    std::printf("after Wine's cmd: directory %s, left: %s\n", PathExists(InstallDir()) ? "still there" : "gone",
+                Listing(Entries(InstallDir())).c_str());
+    EXPECT_TRUE(filesGone) << "left: " << Listing(Entries(InstallDir()));
+}
+
+TEST_F(UninstallEndToEnd, RunningClientAnswerNoChangesNothingButTheCompatibilityValue)
+{
+    StandInInterpreter standIn;
+    ASSERT_TRUE(standIn.ok);
+    StartClient();
+    CreatePersistedKey();
+    std::vector<wchar_t> environment = StandInInterpreter::Environment();
+    uninstaller = Start(InstallDir() + L"\\Uninstall.exe", L"", L"", &environment);
+    ASSERT_TRUE(uninstaller.handle);
+    const HWND box = WaitForQuestionBox();
+    ASSERT_NE(box, nullptr) << "no question; uninstaller exit code " << ExitCode(uninstaller);
+    EXPECT_EQ(BoxText(box), Question);
+    Answer(box, IDNO);
+    ASSERT_EQ(WaitForSingleObject(uninstaller.handle.get(), 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(ExitCode(uninstaller), 0u);
+
+    EXPECT_TRUE(CompatibilityValueSet());
+    ExpectInstalled("after No");
+    EXPECT_EQ(Entries(InstallDir()),
+              (std::vector<std::wstring>{L"Config.ini", L"Lumarion.exe", L"Uninstall.exe"}));
+    EXPECT_TRUE(Running(client));
+    EXPECT_NE(ClientWindowOf(client.id), nullptr);
+    Sleep(500);
+    EXPECT_FALSE(PathExists(StandInLog())) << "a script was started";
+}
+
+TEST_F(UninstallEndToEnd, RunningClientAnswerYesClosesItAndRemovesEverything)
+{
+    StandInInterpreter standIn;
+    ASSERT_TRUE(standIn.ok);
+    StartClient();
+    std::vector<wchar_t> environment = StandInInterpreter::Environment();
+    uninstaller = Start(InstallDir() + L"\\Uninstall.exe", L"", L"", &environment);
+    ASSERT_TRUE(uninstaller.handle);
+    const HWND box = WaitForQuestionBox();
+    ASSERT_NE(box, nullptr) << "no question; uninstaller exit code " << ExitCode(uninstaller);
+    const DWORD answered = GetTickCount();
+    Answer(box, IDYES);
+    ASSERT_EQ(WaitForSingleObject(uninstaller.handle.get(), 20000), WAIT_OBJECT_0);
+    const DWORD elapsed = GetTickCount() - answered;
+    EXPECT_EQ(ExitCode(uninstaller), 0u);
+    // One round (500 ms), the pause after the rounds and the one before the script.
+    EXPECT_GE(elapsed, 2500u);
+
+    EXPECT_EQ(WaitForSingleObject(client.handle.get(), 0), WAIT_OBJECT_0) << "the client still runs";
+    EXPECT_EQ(ExitCode(client), 0u);
+    EXPECT_EQ(ClientWindowOf(client.id), nullptr);
+    ExpectRemoved();
+    EXPECT_TRUE(WaitFor([] { return PathExists(StandInLog()); }, 5000));
+    ExpectScriptStartedFromParent();
+}

@@ -1,0 +1,994 @@
+// ctest: desktop
+#include "windows/CFrameGame.h"
+
+#include "ImageProbe.h"
+#include "Input.h"
+#include "Screenshot.h"
+#include "TestApp.h"
+#include "TestFiles.h"
+#include "app/AppMessages.h"
+#include "app/gameApp.h"
+#include "browser/CHtmlAppManager.h"
+#include "ui/CImageButton.h"
+#include "ui/CImageItem.h"
+#include "ui/CImageStatic.h"
+#include "windows/GameAddress.h"
+
+#include <strsafe.h>
+
+#include <cwchar>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+RECT WindowRect(HWND window)
+{
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+RECT WorkArea()
+{
+    RECT work = {0, 0, 0, 0};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}
+
+bool Visible(HWND window)
+{
+    return window && IsWindow(window) && IsWindowVisible(window);
+}
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+::testing::AssertionResult RectIs(const RECT& actual, LONG l, LONG t, LONG r, LONG b)
+{
+    if (actual.left == l && actual.top == t && actual.right == r && actual.bottom == b)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "rect (" << actual.left << "," << actual.top << ","
+                                         << actual.right << "," << actual.bottom << "), expected ("
+                                         << l << "," << t << "," << r << "," << b << ")";
+}
+
+::testing::AssertionResult RectIs(const RECT& actual, const RECT& expected)
+{
+    return RectIs(actual, expected.left, expected.top, expected.right, expected.bottom);
+}
+
+// A plain window of the test's own, to compete for hot keys.
+HWND CreateBystander()
+{
+    return CreateWindowExW(0, L"STATIC", L"bystander", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+// True while the shell still holds the game window's notification icon.
+bool IconPresent(HWND owner)
+{
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof(data);
+    data.hWnd = owner;
+    data.uID = CFrameGame::TrayIconId;
+    data.uFlags = NIF_TIP;
+    StringCchCopyW(data.szTip, ARRAYSIZE(data.szTip), L"Lumavex");
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+bool IsTopmost(HWND window)
+{
+    return window && (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+// Whether SetWindowPos(HWND_TOPMOST) marks an owned window that owns a
+// hidden popup itself, the shape of the game window.
+bool TopmostReachesOwnedOwner()
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const HWND owner = CreateWindowExW(0, L"STATIC", L"o", WS_POPUP, 0, 0, 20, 20, nullptr,
+                                       nullptr, instance, nullptr);
+    const HWND owned = CreateWindowExW(0, L"STATIC", L"w", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20,
+                                       owner, nullptr, instance, nullptr);
+    const HWND popup = CreateWindowExW(0, L"STATIC", L"p", WS_POPUP, 0, 0, 20, 20, owned, nullptr,
+                                       instance, nullptr);
+    SetWindowPos(owned, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const bool reached = IsTopmost(owned);
+    DestroyWindow(popup);
+    DestroyWindow(owned);
+    DestroyWindow(owner);
+    return reached;
+}
+
+void SendKey(WORD key, bool down)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof(input));
+}
+
+void PressAltD()
+{
+    SendKey(VK_MENU, true);
+    SendKey('D', true);
+    SendKey('D', false);
+    SendKey(VK_MENU, false);
+}
+
+std::wstring RowText(CImageMenu& menu, int id)
+{
+    CImageItem* row = menu.painter.FindItem(id);
+    if (!row || row->buttons.empty())
+        return L"<no row>";
+    return row->buttons.front()->text;
+}
+
+// Clicks a button of the quit dialog once it is up.
+TimerScript AnswerCloseDialog(int clientX, int clientY)
+{
+    return TimerScript([clientX, clientY] {
+        const HWND dialog = FindWindowW(L"velmorkastel", nullptr);
+        if (!dialog || !IsWindowVisible(dialog))
+            return false;
+        const RECT r = WindowRect(dialog);
+        ClickAt(r.left + clientX, r.top + clientY);
+        return true;
+    });
+}
+
+std::wstring PayAddress(const std::wstring& platform, const std::wstring& tail)
+{
+    return platform + L"/pay?gid=148&user_name=" + tail;
+}
+
+class FrameGame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ExitOnCrash();
+        ASSERT_TRUE(app.ok());
+        // No browser thread: browser requests are dropped.
+        ASSERT_EQ(g_htmlManager, nullptr);
+        ASSERT_EQ(g_app, nullptr);
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 20, GetSystemMetrics(SM_CYSCREEN) - 20);
+        game.backWindow.opener = [this](const std::wstring& address) { opened.push_back(address); };
+    }
+
+    void TearDown() override
+    {
+        for (HWND window : bystanders) {
+            if (IsWindow(window))
+                DestroyWindow(window);
+        }
+        if (game.hwnd && IsWindow(game.hwnd))
+            DestroyWindow(game.hwnd);
+        if (game.backWindow.hwnd && IsWindow(game.backWindow.hwnd))
+            DestroyWindow(game.backWindow.hwnd);
+        PumpFor(50);
+        g_app = nullptr;
+    }
+
+    HWND Bystander()
+    {
+        bystanders.push_back(CreateBystander());
+        return bystanders.back();
+    }
+
+    HWND Back() const { return game.backWindow.hwnd; }
+
+    void CreateLogin()
+    {
+        ASSERT_TRUE(game.CreateLoginView());
+        ASSERT_TRUE(IsWindow(game.hwnd));
+        PumpFor(100);
+    }
+
+    // Login view, then the game view once it is shown maximised.
+    void EnterGameView()
+    {
+        CreateLogin();
+        game.EnterGameMode();
+        ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 3000));
+        PumpFor(100);
+    }
+
+    CImageButton* Button(int id) const { return game.painter.FindButton(id); }
+
+    // Screen point in the middle of a title-bar element.
+    POINT Centre(int id) const
+    {
+        const CImageButton* button = Button(id);
+        POINT p = {0, 0};
+        if (button)
+            p = POINT{(button->rect.left + button->rect.right) / 2,
+                      (button->rect.top + button->rect.bottom) / 2};
+        ClientToScreen(game.hwnd, &p);
+        return p;
+    }
+
+    POINT ClientToScreenPoint(int x, int y) const
+    {
+        POINT p = {x, y};
+        ClientToScreen(game.hwnd, &p);
+        return p;
+    }
+
+    bool AddressMessageQueued() const
+    {
+        MSG msg;
+        return PeekMessageW(&msg, game.hwnd, CFrameGame::GameAddressMessage,
+                            CFrameGame::GameAddressMessage, PM_NOREMOVE) != FALSE;
+    }
+
+    bool TooltipIs(const wchar_t* text) const { return std::wcscmp(game.tooltipText, text) == 0; }
+
+    TestApp app;
+    std::vector<std::wstring> opened;
+    std::vector<HWND> bystanders;
+    CFrameGame game;
+};
+
+} // namespace
+
+TEST(FrameGameLogic, TrayMenuOpensAboveTheCursorLeftOfItInsideTheWorkHeight)
+{
+    const int screen = 1920;
+    const RECT bottomBar = {0, 0, 1920, 1040};
+    POINT p = CFrameGame::TrayMenuOrigin(POINT{1800, 700}, bottomBar, screen, 48);
+    EXPECT_EQ(p.x, 1770);
+    EXPECT_EQ(p.y, 652);
+    // A cursor on the taskbar: the menu still ends at the work area's height.
+    p = CFrameGame::TrayMenuOrigin(POINT{1800, 1060}, bottomBar, screen, 48);
+    EXPECT_EQ(p.x, 1770);
+    EXPECT_EQ(p.y, 992);
+
+    // Taskbar at a side edge: 96 pixels to the left.
+    const RECT rightBar = {0, 0, 1860, 1080};
+    p = CFrameGame::TrayMenuOrigin(POINT{1850, 1000}, rightBar, screen, 48);
+    EXPECT_EQ(p.x, 1754);
+    EXPECT_EQ(p.y, 952);
+    const RECT leftBar = {60, 0, 1920, 1080};
+    p = CFrameGame::TrayMenuOrigin(POINT{100, 500}, leftBar, screen, 72);
+    EXPECT_EQ(p.x, 4);
+    EXPECT_EQ(p.y, 428);
+
+    // The limit is the work area's height, not its bottom edge.
+    const RECT topBar = {0, 40, 1920, 1080};
+    p = CFrameGame::TrayMenuOrigin(POINT{900, 1079}, topBar, screen, 48);
+    EXPECT_EQ(p.x, 870);
+    EXPECT_EQ(p.y, 992);
+}
+
+TEST_F(FrameGame, LoginViewSitsOnTheBackWindowAndMinimiseFollowsInLoginModeOnly)
+{
+    CreateLogin();
+    const RECT work = WorkArea();
+    const RECT back = WindowRect(Back());
+    EXPECT_TRUE(RectIs(back, (work.right - work.left - 1411) / 2,
+                       (work.bottom - work.top - 704) / 2,
+                       (work.right - work.left - 1411) / 2 + 1411,
+                       (work.bottom - work.top - 704) / 2 + 704));
+    const RECT g = WindowRect(game.hwnd);
+    EXPECT_TRUE(RectIs(g, back.left + 626, back.top + 212, back.left + 626 + 630,
+                       back.top + 212 + 372));
+    EXPECT_EQ(GetWindow(game.hwnd, GW_OWNER), Back());
+    EXPECT_EQ(game.backWindow.gameWindow, &game);
+    EXPECT_EQ(FindWindowW(L"lumavexor", nullptr), game.hwnd);
+    wchar_t title[32] = {};
+    GetWindowTextW(game.hwnd, title, 32);
+    EXPECT_STREQ(title, L"Lumavex");
+    EXPECT_TRUE(GetWindowLongW(game.hwnd, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    EXPECT_NE(SendMessageW(game.hwnd, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_NE(SendMessageW(game.hwnd, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_TRUE(Visible(game.hwnd));
+    EXPECT_TRUE(Visible(Back()));
+    EXPECT_EQ(game.minWidth, 630);
+    EXPECT_EQ(game.minHeight, 372);
+    EXPECT_FALSE(game.inGame);
+    EXPECT_TRUE(game.painter.buttons.empty()) << "no title bar in the login view";
+    EXPECT_EQ(game.tooltip.hwnd, nullptr);
+    EXPECT_EQ(game.browserWindow.hwnd, nullptr);
+    EXPECT_FALSE(SaveScreenshot(L"game-login-view").empty());
+
+    // Moving the artwork drags the login view along.
+    SetWindowPos(Back(), nullptr, back.left + 30, back.top - 20, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpFor(50);
+    const RECT moved = WindowRect(game.hwnd);
+    EXPECT_EQ(moved.left, back.left + 30 + 626);
+    EXPECT_EQ(moved.top, back.top - 20 + 212);
+
+    SendMessageW(game.hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    PumpFor(100);
+    EXPECT_FALSE(Visible(Back()));
+    SendMessageW(game.hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    PumpFor(100);
+    EXPECT_TRUE(Visible(Back()));
+    EXPECT_FALSE(IsIconic(game.hwnd));
+
+    // In the game view the system commands leave the back window alone.
+    game.EnterGameMode();
+    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 3000));
+    ShowWindow(Back(), SW_SHOWNOACTIVATE);
+    ASSERT_TRUE(Visible(Back()));
+    SendMessageW(game.hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    PumpFor(100);
+    EXPECT_TRUE(Visible(Back()));
+    ShowWindow(Back(), SW_HIDE);
+    SendMessageW(game.hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    PumpFor(100);
+    EXPECT_FALSE(Visible(Back()));
+}
+
+TEST_F(FrameGame, GameAddressSeenOnAnotherThreadEntersTheGameViewAfterTheDelay)
+{
+    CreateLogin();
+    // Addresses that do not mark the game change nothing.
+    for (const wchar_t* other :
+         {L"https://p.example/lander/qmvt?type=2&server_id=9", L"https://p.example/x?TYPE=3",
+          L"https://p.example/x?Client=1&server_id=8", L"https://p.example/x?client=2&type=",
+          L"https://p.example/x?type%3D3", L""}) {
+        std::thread([this, other] { game.OnNavigateComplete(other); }).join();
+    }
+    std::thread([this] { game.OnNavigateComplete(nullptr); }).join();
+    EXPECT_EQ(game.GetServerId(), L"");
+    EXPECT_FALSE(AddressMessageQueued());
+    PumpFor(2000);
+    EXPECT_FALSE(game.inGame);
+    EXPECT_TRUE(Visible(game.hwnd));
+
+    const DWORD start = GetTickCount();
+    std::thread([this] {
+        game.OnNavigateComplete(L"https://p.example/game?type=3&server_id=s12&from=lander");
+    }).join();
+    EXPECT_EQ(game.GetServerId(), L"s12");
+    // Handed to the window's own thread: a timer set from the browser
+    // thread would not run there.
+    EXPECT_TRUE(AddressMessageQueued());
+    PumpFor(1200);
+    EXPECT_FALSE(game.inGame) << "entered before the delay";
+    ASSERT_TRUE(PumpUntil([this] { return game.inGame.load(); }, 3000));
+    const DWORD took = GetTickCount() - start;
+    EXPECT_GE(took, 1400u);
+    EXPECT_LE(took, 2500u);
+
+    // Afterwards the watch is inert.
+    std::thread([this] {
+        game.OnNavigateComplete(L"https://p.example/game?type=3&server_id=other");
+    }).join();
+    EXPECT_EQ(game.GetServerId(), L"s12");
+    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 3000));
+}
+
+TEST_F(FrameGame, ALaterGameAddressRestartsTheDelay)
+{
+    CreateLogin();
+    const DWORD start = GetTickCount();
+    game.OnNavigateComplete(L"https://p.example/game?client=1");
+    PumpFor(1000);
+    ASSERT_FALSE(game.inGame);
+    game.OnNavigateComplete(L"https://p.example/game?client=1&server_id=77");
+    const DWORD second = GetTickCount();
+    EXPECT_EQ(game.GetServerId(), L"77");
+    // Without the restart the view would switch at 1.5 s.
+    PumpFor(1000);
+    EXPECT_FALSE(game.inGame) << "the first address's delay was not restarted";
+    ASSERT_TRUE(PumpUntil([this] { return game.inGame.load(); }, 3000));
+    EXPECT_GE(GetTickCount() - second, 1400u);
+    EXPECT_GE(GetTickCount() - start, 2300u);
+}
+
+TEST_F(FrameGame, ServerIdComesFromGameAddressesAndNamesThePaymentPage)
+{
+    // No windows needed: the watch and the link addresses are plain logic.
+    const std::wstring platform = DefaultSiteRoots().platform;
+    EXPECT_EQ(game.LinkAddress(PaymentLinkId), PayAddress(platform, L""));
+
+    game.OnNavigateComplete(L"http://h/a?type=3&server_id=s1&b=2");
+    EXPECT_EQ(game.GetServerId(), L"s1");
+    EXPECT_EQ(game.LinkAddress(PaymentLinkId), PayAddress(platform, L"&server_id=s1"));
+    game.OnNavigateComplete(L"http://h/a?client=1&server_id=s2");
+    EXPECT_EQ(game.GetServerId(), L"s2");
+    // No server named: the last one stays.
+    game.OnNavigateComplete(L"http://h/a?client=1&b=2");
+    EXPECT_EQ(game.GetServerId(), L"s2");
+    // Not a game address: not read at all.
+    game.OnNavigateComplete(L"http://h/a?type=2&server_id=zz");
+    EXPECT_EQ(game.GetServerId(), L"s2");
+    game.OnNavigateComplete(L"http://h/a?type=3&server_id=a&server_id=b");
+    EXPECT_EQ(game.GetServerId(), L"a");
+    // Plain substring search: "gametype=31" holds "type=3".
+    game.OnNavigateComplete(L"http://h/a?gametype=31&server_id=g7");
+    EXPECT_EQ(game.GetServerId(), L"g7");
+    game.OnNavigateComplete(L"http://h/a?type=3&server_id=&b=2");
+    EXPECT_EQ(game.GetServerId(), L"");
+    EXPECT_EQ(game.LinkAddress(PaymentLinkId), PayAddress(platform, L""));
+
+    std::wstring longId;
+    for (int i = 0; i < 200; ++i)
+        longId += static_cast<wchar_t>(L'a' + i % 26);
+    game.OnNavigateComplete((L"http://h/a?type=3&server_id=" + longId + L"&x=1").c_str());
+    EXPECT_EQ(game.GetServerId(), longId);
+    EXPECT_EQ(game.LinkAddress(PaymentLinkId), PayAddress(platform, L"&server_id=" + longId));
+
+    const SiteRoots sites = DefaultSiteRoots();
+    EXPECT_EQ(game.LinkAddress(ServiceLinkId), sites.platform + L"/services");
+    EXPECT_EQ(game.LinkAddress(ForumLinkId), sites.forum + L"/forum.php?mod=forumdisplay&fid=601");
+    EXPECT_EQ(game.LinkAddress(OfficialLinkId), sites.official + L"/");
+    EXPECT_EQ(game.LinkAddress(CFrameGame::ToolsButtonId), L"");
+
+    // Written on the browser thread while this thread reads: every read is
+    // one whole id.
+    const std::wstring first(200, L'A');
+    const std::wstring second(150, L'B');
+    const std::wstring firstUrl = L"http://h/?client=1&server_id=" + first;
+    const std::wstring secondUrl = L"http://h/?client=1&server_id=" + second + L"&z=1";
+    std::thread writer([&] {
+        for (int i = 0; i < 3000; ++i)
+            game.OnNavigateComplete((i % 2 ? secondUrl : firstUrl).c_str());
+    });
+    int odd = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const std::wstring seen = game.GetServerId();
+        if (seen != first && seen != second && seen != longId)
+            ++odd;
+    }
+    writer.join();
+    EXPECT_EQ(odd, 0);
+    EXPECT_EQ(game.GetServerId(), second);
+}
+
+TEST_F(FrameGame, GameViewIsMaximisedWithTheTitleBarAnchoredToTheRight)
+{
+    CreateLogin();
+    PostMessageW(game.hwnd, FrameCommandMessage, EnterGameCommand, 0);
+    ASSERT_TRUE(PumpUntil([this] { return game.inGame.load(); }, 2000));
+    const DWORD entered = GetTickCount();
+    const RECT work = WorkArea();
+    // Hidden and centred at the minimum size until the maximise.
+    EXPECT_FALSE(Visible(game.hwnd));
+    EXPECT_FALSE(Visible(Back()));
+    EXPECT_EQ(game.minWidth, 1020);
+    EXPECT_EQ(game.minHeight, 704);
+    const int x0 = (work.right - work.left - 1020) / 2;
+    const int y0 = (work.bottom - work.top - 704) / 2;
+    EXPECT_TRUE(RectIs(WindowRect(game.hwnd), x0, y0, x0 + 1020, y0 + 704));
+    EXPECT_EQ(game.backWindow.shadowMode, 1);
+    EXPECT_TRUE(game.browserWindow.inGame);
+    EXPECT_TRUE(game.resizable);
+    EXPECT_TRUE(game.roundCorners);
+    EXPECT_TRUE(game.painter.dragEnabled);
+
+    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 3000));
+    EXPECT_GE(GetTickCount() - entered, 550u) << "shown before the maximise delay";
+    PumpFor(100);
+    const RECT g = WindowRect(game.hwnd);
+    EXPECT_TRUE(RectIs(g, work));
+    EXPECT_TRUE(Visible(Back())) << "the shadow window stayed hidden after the maximise";
+    EXPECT_TRUE(RectIs(WindowRect(Back()), g.left - 6, g.top - 6, g.right + 6, g.bottom + 6));
+
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(game.hwnd, &client);
+    const int r = client.right;
+    const struct {
+        int id, right, width, top, bottom;
+    } places[] = {
+        {CFrameGame::CloseButtonId, r - 1, 25, 0, 25},
+        {CFrameGame::MaximizeButtonId, r - 25, 25, 0, 25},
+        {CFrameGame::RestoreButtonId, r - 25, 25, 0, 25},
+        {CFrameGame::MinimizeButtonId, r - 50, 25, 0, 25},
+        {CFrameGame::FullScreenButtonId, r - 75, 25, 0, 25},
+        {CFrameGame::ToolsButtonId, r - 100, 25, 0, 25},
+        {ServiceLinkId, r - 125, 41, 2, 24},
+        {ForumLinkId, r - 170, 41, 2, 24},
+        {OfficialLinkId, r - 215, 41, 2, 24},
+        {PaymentLinkId, r - 260, 41, 2, 24},
+    };
+    for (const auto& place : places) {
+        const CImageButton* button = Button(place.id);
+        ASSERT_NE(button, nullptr) << place.id;
+        EXPECT_TRUE(RectIs(button->rect, place.right - place.width, place.top, place.right,
+                           place.bottom))
+            << place.id;
+    }
+    EXPECT_FALSE(Button(CFrameGame::MaximizeButtonId)->visible);
+    EXPECT_TRUE(Button(CFrameGame::RestoreButtonId)->visible);
+    EXPECT_STREQ(Button(CFrameGame::FullScreenButtonId)->text, L"全屏(F10)");
+    EXPECT_STREQ(Button(CFrameGame::ToolsButtonId)->text, L"工具");
+    EXPECT_FALSE(Button(CFrameGame::ToolsButtonId)->showText);
+    ASSERT_NE(game.painter.FindImage(CFrameGame::TitleBackgroundId), nullptr);
+    EXPECT_TRUE(RectIs(game.painter.FindImage(CFrameGame::TitleBackgroundId)->rect, 0, 0, r, 25));
+    ASSERT_NE(game.painter.FindImage(CFrameGame::TitleIconId), nullptr);
+    EXPECT_TRUE(RectIs(game.painter.FindImage(CFrameGame::TitleIconId)->rect, 5, 5, 21, 21));
+
+    // Tooltip window made, owned, not shown; Alt+D taken.
+    ASSERT_TRUE(IsWindow(game.tooltip.hwnd));
+    EXPECT_EQ(ClassOf(game.tooltip.hwnd), L"ToolTip");
+    EXPECT_EQ(GetWindow(game.tooltip.hwnd, GW_OWNER), game.hwnd);
+    EXPECT_FALSE(Visible(game.tooltip.hwnd));
+    EXPECT_FALSE(RegisterHotKey(Bystander(), 1, MOD_ALT, 'D'));
+    EXPECT_EQ(game.BossKeyMenuText(), L"老板键(Alt+D)");
+    EXPECT_FALSE(SaveScreenshot(L"game-view").empty());
+
+    // The payment link, clicked for real, opens the payment page.
+    const POINT pay = Centre(PaymentLinkId);
+    ClickAt(pay.x, pay.y);
+    ASSERT_TRUE(PumpUntil([this] { return !opened.empty(); }, 3000));
+    EXPECT_EQ(opened, std::vector<std::wstring>{PayAddress(DefaultSiteRoots().platform, L"")});
+
+    // Entering again changes nothing.
+    const size_t buttons = game.painter.buttons.size();
+    const HWND tip = game.tooltip.hwnd;
+    game.EnterGameMode();
+    EXPECT_TRUE(Visible(game.hwnd));
+    PumpFor(1000);
+    EXPECT_TRUE(Visible(game.hwnd));
+    EXPECT_TRUE(IsZoomed(game.hwnd));
+    EXPECT_TRUE(RectIs(WindowRect(game.hwnd), g));
+    EXPECT_EQ(game.painter.buttons.size(), buttons);
+    EXPECT_EQ(game.tooltip.hwnd, tip);
+
+    // The restore button, clicked for real: back to the centred minimum
+    // size, with the shadow around it.
+    const POINT restore = Centre(CFrameGame::RestoreButtonId);
+    ClickAt(restore.x, restore.y);
+    ASSERT_TRUE(PumpUntil([this] { return !IsZoomed(game.hwnd); }, 3000));
+    PumpFor(100);
+    const RECT restored = WindowRect(game.hwnd);
+    EXPECT_TRUE(RectIs(restored, x0, y0, x0 + 1020, y0 + 704));
+    EXPECT_TRUE(Button(CFrameGame::MaximizeButtonId)->visible);
+    EXPECT_FALSE(Button(CFrameGame::RestoreButtonId)->visible);
+    EXPECT_EQ(Button(CFrameGame::CloseButtonId)->rect.right, 1020 - 1);
+    EXPECT_EQ(Button(PaymentLinkId)->rect.right, 1020 - 260);
+    EXPECT_TRUE(RectIs(WindowRect(Back()), restored.left - 6, restored.top - 6,
+                       restored.right + 6, restored.bottom + 6));
+    EXPECT_TRUE(Visible(Back())) << "no shadow around the restored window";
+    EXPECT_FALSE(SaveScreenshot(L"game-view-restored").empty());
+}
+
+TEST_F(FrameGame, FullScreenCoversTheScreenAndReturnsToTheExactRectangle)
+{
+    EnterGameView();
+    const int sx = GetSystemMetrics(SM_CXSCREEN);
+    const int sy = GetSystemMetrics(SM_CYSCREEN);
+    const RECT maximised = WindowRect(game.hwnd);
+    auto command = [this](WPARAM which) {
+        PostMessageW(game.hwnd, FrameCommandMessage, which, 0);
+        PumpFor(200);
+    };
+    // Wine gives the topmost flag to the popups of an owned window instead
+    // of to the window itself; there the tooltip shows the request.
+    const bool ownFlag = TopmostReachesOwnedOwner();
+    auto topmost = [this, ownFlag] {
+        return IsTopmost(game.hwnd) || (!ownFlag && IsTopmost(game.tooltip.hwnd));
+    };
+
+    // Esc outside full screen does nothing.
+    command(LeaveFullScreenCommand);
+    EXPECT_FALSE(game.fullScreen);
+    EXPECT_TRUE(RectIs(WindowRect(game.hwnd), maximised));
+
+    command(ToggleFullScreenCommand);
+    ASSERT_TRUE(game.fullScreen);
+    EXPECT_TRUE(RectIs(WindowRect(game.hwnd), 0, 0, sx, sy));
+    EXPECT_TRUE(topmost());
+    EXPECT_FALSE(Visible(Back()));
+    EXPECT_FALSE(game.painter.dragEnabled);
+    command(ToggleFullScreenCommand);
+    EXPECT_FALSE(game.fullScreen);
+    EXPECT_TRUE(RectIs(WindowRect(game.hwnd), maximised));
+    // (Wine leaves the tooltip's flag behind.)
+    EXPECT_FALSE(IsTopmost(game.hwnd));
+    EXPECT_TRUE(Visible(Back()));
+    EXPECT_TRUE(game.painter.dragEnabled);
+
+    // From a restored window somewhere else; Esc leaves.
+    ShowWindow(game.hwnd, SW_RESTORE);
+    SetWindowPos(game.hwnd, nullptr, 100, 80, 1100, 760, SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpFor(100);
+    const RECT placed = WindowRect(game.hwnd);
+    ASSERT_TRUE(RectIs(placed, 100, 80, 1200, 840));
+    EXPECT_TRUE(RectIs(WindowRect(Back()), 94, 74, 1206, 846));
+    command(ToggleFullScreenCommand);
+    ASSERT_TRUE(game.fullScreen);
+    EXPECT_TRUE(RectIs(WindowRect(game.hwnd), 0, 0, sx, sy));
+    command(LeaveFullScreenCommand);
+    EXPECT_FALSE(game.fullScreen);
+    EXPECT_TRUE(RectIs(WindowRect(game.hwnd), placed));
+    EXPECT_TRUE(RectIs(WindowRect(Back()), 94, 74, 1206, 846));
+    EXPECT_TRUE(Visible(Back()));
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(game.hwnd, &client);
+    EXPECT_EQ(Button(CFrameGame::CloseButtonId)->rect.right, client.right - 1);
+
+    // Requests while the window is hidden are ignored.
+    ShowWindow(game.hwnd, SW_HIDE);
+    command(ToggleFullScreenCommand);
+    EXPECT_FALSE(game.fullScreen);
+    EXPECT_FALSE(Visible(game.hwnd));
+    EXPECT_TRUE(RectIs(WindowRect(game.hwnd), placed));
+}
+
+TEST_F(FrameGame, EscAndF10BecomeCommandsInTheGameViewOnlyAndStillReachTheWindow)
+{
+    CreateLogin();
+    gameApp filter;
+    filter.gameWindow = &game;
+    auto offer = [&](UINT message, WPARAM key) {
+        MSG msg = {};
+        msg.hwnd = game.hwnd;
+        msg.message = message;
+        msg.wParam = key;
+        return filter.PreTranslateMessage(&msg);
+    };
+    auto queued = [this] {
+        std::vector<WPARAM> commands;
+        MSG msg;
+        while (PeekMessageW(&msg, game.hwnd, FrameCommandMessage, FrameCommandMessage, PM_REMOVE))
+            commands.push_back(msg.wParam);
+        return commands;
+    };
+
+    EXPECT_EQ(offer(WM_KEYDOWN, VK_F10), 0);
+    EXPECT_EQ(offer(WM_KEYDOWN, VK_ESCAPE), 0);
+    EXPECT_TRUE(queued().empty()) << "login view";
+
+    game.EnterGameMode();
+    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 3000));
+    EXPECT_EQ(offer(WM_KEYDOWN, VK_F10), 0);
+    EXPECT_EQ(offer(WM_SYSKEYDOWN, VK_F10), 0);
+    EXPECT_EQ(offer(WM_KEYDOWN, VK_ESCAPE), 0);
+    EXPECT_EQ(offer(WM_KEYUP, VK_F10), 0);
+    EXPECT_EQ(offer(WM_KEYUP, VK_ESCAPE), 0);
+    EXPECT_EQ(offer(WM_CHAR, VK_ESCAPE), 0);
+    EXPECT_EQ(offer(WM_KEYDOWN, 'A'), 0);
+    EXPECT_EQ(offer(WM_KEYDOWN, VK_F11), 0);
+    EXPECT_EQ(queued(), (std::vector<WPARAM>{ToggleFullScreenCommand, ToggleFullScreenCommand,
+                                             LeaveFullScreenCommand}));
+
+    filter.gameWindow = nullptr;
+    EXPECT_EQ(offer(WM_KEYDOWN, VK_F10), 0);
+    EXPECT_EQ(filter.PreTranslateMessage(nullptr), 0);
+    EXPECT_TRUE(queued().empty());
+}
+
+TEST_F(FrameGame, BossKeyHidesBehindTheIconAndBringsTheWindowBack)
+{
+    EnterGameView();
+    EXPECT_FALSE(IconPresent(game.hwnd));
+
+    SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId + 1, MAKELPARAM(MOD_ALT, 'D'));
+    PumpFor(50);
+    EXPECT_TRUE(Visible(game.hwnd));
+    EXPECT_FALSE(game.hiddenToTray);
+
+    SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, MAKELPARAM(MOD_ALT, 'D'));
+    PumpFor(50);
+    EXPECT_FALSE(Visible(game.hwnd));
+    EXPECT_FALSE(Visible(Back()));
+    EXPECT_TRUE(game.hiddenToTray);
+    EXPECT_TRUE(IconPresent(game.hwnd));
+    EXPECT_STREQ(game.trayIcon.szTip, L"Lumavex");
+
+    // No full screen while hidden.
+    PostMessageW(game.hwnd, FrameCommandMessage, ToggleFullScreenCommand, 0);
+    PumpFor(100);
+    EXPECT_FALSE(game.fullScreen);
+    EXPECT_FALSE(Visible(game.hwnd));
+
+    // Icon events for another icon are swallowed; other mouse events ignored.
+    EXPECT_EQ(SendMessageW(game.hwnd, TrayNotifyMessage, 127, WM_LBUTTONDBLCLK), 1);
+    EXPECT_EQ(SendMessageW(game.hwnd, TrayNotifyMessage, 128, WM_MOUSEMOVE), 0);
+    PumpFor(50);
+    EXPECT_FALSE(Visible(game.hwnd));
+    EXPECT_TRUE(game.hiddenToTray);
+
+    EXPECT_EQ(SendMessageW(game.hwnd, TrayNotifyMessage, 128, WM_LBUTTONDBLCLK), 0);
+    PumpFor(50);
+    EXPECT_TRUE(Visible(game.hwnd));
+    EXPECT_TRUE(Visible(Back()));
+    EXPECT_FALSE(game.hiddenToTray);
+    EXPECT_FALSE(IconPresent(game.hwnd));
+
+    // The key again, twice.
+    SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, 0);
+    EXPECT_FALSE(Visible(game.hwnd));
+    EXPECT_TRUE(game.hiddenToTray);
+    SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, 0);
+    EXPECT_TRUE(Visible(game.hwnd));
+    EXPECT_FALSE(game.hiddenToTray);
+    EXPECT_FALSE(IconPresent(game.hwnd));
+
+    // Hidden by other means: the key does nothing.
+    ShowWindow(game.hwnd, SW_HIDE);
+    SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, 0);
+    EXPECT_FALSE(game.hiddenToTray);
+    EXPECT_FALSE(Visible(game.hwnd));
+    EXPECT_FALSE(IconPresent(game.hwnd));
+    ShowWindow(game.hwnd, SW_SHOW);
+
+    // The real keystroke reaches the window through the registered key.
+    SetForegroundWindow(game.hwnd);
+    PumpFor(100);
+    PressAltD();
+    EXPECT_TRUE(PumpUntil([this] { return game.hiddenToTray && !Visible(game.hwnd); }, 3000));
+    PressAltD();
+    EXPECT_TRUE(PumpUntil([this] { return !game.hiddenToTray && Visible(game.hwnd); }, 3000));
+}
+
+TEST_F(FrameGame, TrayMenuOpensAboveTheCursorAndItsRowsShowOrClose)
+{
+    EnterGameView();
+    const HWND window = game.hwnd;
+    SendMessageW(window, WM_HOTKEY, CFrameGame::BossKeyId, 0);
+    ASSERT_TRUE(game.hiddenToTray);
+
+    SetCursorPos(900, 700);
+    PumpFor(50);
+    EXPECT_EQ(SendMessageW(window, TrayNotifyMessage, 128, WM_RBUTTONUP), 0);
+    ASSERT_TRUE(PumpUntil([this] { return Visible(game.trayMenu.hwnd); }, 3000));
+    EXPECT_EQ(ClassOf(game.trayMenu.hwnd), L"velmor_menu");
+    ASSERT_EQ(game.trayMenu.painter.items.size(), 2u);
+    EXPECT_EQ(game.trayMenu.painter.items.front()->id, CFrameGame::OpenGameItemId);
+    EXPECT_EQ(RowText(game.trayMenu, CFrameGame::OpenGameItemId), L"打开游戏");
+    EXPECT_EQ(RowText(game.trayMenu, CFrameGame::CloseItemId), L"关闭");
+    const POINT origin = CFrameGame::TrayMenuOrigin(POINT{900, 700}, WorkArea(),
+                                                    GetSystemMetrics(SM_CXSCREEN), 48);
+    const RECT m = WindowRect(game.trayMenu.hwnd);
+    EXPECT_TRUE(RectIs(m, origin.x, origin.y, origin.x + 96, origin.y + 48));
+    EXPECT_EQ(m.bottom, 700) << "above the cursor";
+    EXPECT_FALSE(SaveScreenshot(L"game-tray-menu").empty());
+
+    // "打开游戏", clicked for real.
+    ClickAt(m.left + 40, m.top + 12);
+    ASSERT_TRUE(PumpUntil([&] { return Visible(window); }, 3000));
+    EXPECT_FALSE(game.hiddenToTray);
+    EXPECT_FALSE(IconPresent(window));
+    PumpFor(50);
+    EXPECT_FALSE(IsWindow(game.trayMenu.hwnd)) << "closed after the click";
+
+    // Hidden again, the menu is rebuilt without doubled rows; "关闭" ends it.
+    SendMessageW(window, WM_HOTKEY, CFrameGame::BossKeyId, 0);
+    ASSERT_TRUE(IconPresent(window));
+    SendMessageW(window, TrayNotifyMessage, 128, WM_RBUTTONUP);
+    ASSERT_TRUE(PumpUntil([this] { return Visible(game.trayMenu.hwnd); }, 3000));
+    EXPECT_EQ(game.trayMenu.painter.items.size(), 2u);
+    game.OnTrayMenuClick(game.trayMenu.painter.FindItem(CFrameGame::CloseItemId));
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(game.hiddenToTray);
+    EXPECT_EQ(game.dialogResult, 1);
+    EXPECT_FALSE(game.modalRunning);
+    EXPECT_FALSE(Visible(game.trayMenu.hwnd));
+    PumpFor(200);
+    EXPECT_FALSE(Visible(Back()));
+    EXPECT_FALSE(IconPresent(window));
+    EXPECT_TRUE(RegisterHotKey(Bystander(), 1, MOD_ALT, 'D')) << "the key is free again";
+}
+
+TEST_F(FrameGame, DestroyedWhileHiddenLeavesNoIconAndFreesTheKey)
+{
+    EnterGameView();
+    const HWND window = game.hwnd;
+    SendMessageW(window, WM_HOTKEY, CFrameGame::BossKeyId, 0);
+    ASSERT_TRUE(game.hiddenToTray);
+    ASSERT_TRUE(IconPresent(window));
+    PostMessageW(window, FrameCommandMessage, CloseCommand, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window); }, 3000));
+    EXPECT_FALSE(game.hiddenToTray);
+    EXPECT_FALSE(IconPresent(window));
+    EXPECT_TRUE(RegisterHotKey(Bystander(), 1, MOD_ALT, 'D'));
+    PumpFor(200);
+    EXPECT_FALSE(Visible(Back()));
+}
+
+TEST_F(FrameGame, ToolsMenuAndTooltipsOfTheTitleBar)
+{
+    EnterGameView();
+    const HWND tip = game.tooltip.hwnd;
+
+    // Hover: the text at once, the tip half a second later.
+    const POINT full = Centre(CFrameGame::FullScreenButtonId);
+    MoveMouseTo(full.x, full.y);
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(PumpUntil([this] { return TooltipIs(L"全屏(F10)"); }, 2000));
+    EXPECT_FALSE(Visible(tip));
+    ASSERT_TRUE(PumpUntil([&] { return Visible(tip); }, 3000));
+    EXPECT_GE(GetTickCount() - start, 400u);
+    EXPECT_STREQ(game.tooltip.tipText, L"全屏(F10)");
+
+    // Another button: the tip goes and comes back with its text. Handing
+    // the same text on again and again must not keep restarting the delay.
+    const POINT minimise = Centre(CFrameGame::MinimizeButtonId);
+    MoveMouseTo(minimise.x, minimise.y);
+    ASSERT_TRUE(PumpUntil([this] { return TooltipIs(L"最小化"); }, 2000));
+    EXPECT_FALSE(Visible(tip));
+    {
+        TimerScript repeat([this] {
+            game.SetTooltipText(L"最小化");
+            return false;
+        }, 100);
+        EXPECT_TRUE(PumpUntil([&] { return Visible(tip); }, 2000));
+    }
+    EXPECT_STREQ(game.tooltip.tipText, L"最小化");
+
+    // A plain spot of the title bar clears it.
+    const POINT plain = ClientToScreenPoint(400, 12);
+    MoveMouseTo(plain.x, plain.y);
+    PumpFor(100);
+    MoveMouseTo(plain.x + 2, plain.y);
+    ASSERT_TRUE(PumpUntil([this] { return TooltipIs(L""); }, 2000));
+    PumpFor(50);
+    EXPECT_FALSE(Visible(tip));
+
+    // The tools button opens its menu below the title bar.
+    const POINT tools = Centre(CFrameGame::ToolsButtonId);
+    ClickAt(tools.x, tools.y);
+    ASSERT_TRUE(PumpUntil([this] { return Visible(game.toolsMenu.hwnd); }, 3000));
+    EXPECT_EQ(ClassOf(game.toolsMenu.hwnd), L"velmor_menu");
+    ASSERT_EQ(game.toolsMenu.painter.items.size(), 3u);
+    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::CleanCacheItemId), L"清除缓存");
+    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::RefreshItemId), L"刷新");
+    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::BossKeyItemId), game.BossKeyMenuText());
+    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::BossKeyItemId), L"老板键(Alt+D)");
+    const RECT m = WindowRect(game.toolsMenu.hwnd);
+    EXPECT_TRUE(RectIs(m, tools.x - 10, WindowRect(game.hwnd).top + 30, tools.x - 10 + 96,
+                       WindowRect(game.hwnd).top + 30 + 72));
+    EXPECT_FALSE(SaveScreenshot(L"game-tools-menu").empty());
+
+    // While a menu is open the tools button shows no tooltip of its own.
+    MoveMouseTo(full.x, full.y);
+    ASSERT_TRUE(PumpUntil([this] { return TooltipIs(L"全屏(F10)"); }, 2000));
+    MoveMouseTo(tools.x, tools.y);
+    ASSERT_TRUE(PumpUntil(
+        [this] {
+            return game.painter.hotButton &&
+                   game.painter.hotButton->id == CFrameGame::ToolsButtonId;
+        },
+        2000));
+    PumpFor(100);
+    ASSERT_TRUE(Visible(game.toolsMenu.hwnd));
+    EXPECT_TRUE(TooltipIs(L"全屏(F10)")) << "tooltip changed to the tools button's";
+
+    // The boss-key row does nothing but close the menu.
+    ClickAt(m.left + 40, m.top + 24 * 2 + 12);
+    ASSERT_TRUE(PumpUntil([this] { return !IsWindow(game.toolsMenu.hwnd); }, 3000));
+    EXPECT_TRUE(Visible(game.hwnd));
+
+    // Without a menu the tools button has its tooltip.
+    MoveMouseTo(full.x, full.y);
+    ASSERT_TRUE(PumpUntil([this] { return TooltipIs(L"全屏(F10)"); }, 2000));
+    MoveMouseTo(tools.x, tools.y);
+    EXPECT_TRUE(PumpUntil([this] { return TooltipIs(L"工具"); }, 2000));
+}
+
+TEST_F(FrameGame, CloseButtonAsksAndOnlyAConfirmationDestroysTheWindow)
+{
+    EnterGameView();
+    const HWND window = game.hwnd;
+    const POINT close = Centre(CFrameGame::CloseButtonId);
+    {
+        TimerScript answer = AnswerCloseDialog(212, 117);  // cancel
+        ClickAt(close.x, close.y);
+        ASSERT_TRUE(PumpUntil(
+            [&] { return answer.finished() && !FindWindowW(L"velmorkastel", nullptr); }, 5000));
+    }
+    PumpFor(300);
+    EXPECT_TRUE(IsWindow(window)) << "cancelled, yet the window went";
+    EXPECT_TRUE(Visible(window));
+    EXPECT_TRUE(IsWindow(Back()));
+
+    {
+        TimerScript answer = AnswerCloseDialog(84, 117);  // confirm
+        ClickAt(close.x, close.y);
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window); }, 5000));
+    }
+    PumpFor(200);
+    EXPECT_FALSE(Visible(Back()));
+    EXPECT_TRUE(RegisterHotKey(Bystander(), 1, MOD_ALT, 'D'));
+}
+
+TEST_F(FrameGame, NewWindowsGoToTheBrowserForWebAddressesOnlyAndAreAlwaysCancelled)
+{
+    // As the browser thread calls it.
+    auto request = [this](const wchar_t* url) {
+        short flag = 0;
+        std::thread([&] {
+            std::wstring copy = url ? url : L"";
+            short* cancel = &flag;
+            game.OnNewWindow(nullptr, cancel, 0, nullptr, url ? &copy[0] : nullptr);
+        }).join();
+        return flag;
+    };
+    EXPECT_EQ(request(L"http://example.test/a?b=1"), VARIANT_TRUE);
+    EXPECT_EQ(request(L"HTTPS://Example.test/"), VARIANT_TRUE);
+    EXPECT_EQ(opened,
+              (std::vector<std::wstring>{L"http://example.test/a?b=1", L"HTTPS://Example.test/"}));
+    opened.clear();
+    for (const wchar_t* refused :
+         {L"file:///C:/x", L"calc.exe", L"C:\\windows\\notepad.exe", L"javascript:alert(1)",
+          L"mailto:a@b.example", L""}) {
+        EXPECT_EQ(request(refused), VARIANT_TRUE) << std::wstring(refused).size();
+    }
+    EXPECT_EQ(request(nullptr), VARIANT_TRUE);
+    EXPECT_TRUE(opened.empty());
+
+    // No cancel flag to set: still handled.
+    short* none = nullptr;
+    wchar_t web[] = L"https://example.test/b";
+    game.OnNewWindow(nullptr, none, 0, nullptr, web);
+    EXPECT_EQ(opened, std::vector<std::wstring>{L"https://example.test/b"});
+}
+
+TEST_F(FrameGame, ConfiguredBossKeyIsRegisteredNamedAndWorks)
+{
+    TempDir dir;
+    // Ctrl+Alt (3) and F8 (119).
+    dir.Write(L"Config.ini", "[Common]\r\nfsModifiers=3\r\nvkCode=119\r\n"
+                             "[Sites]\r\nPlatform=https://pay.example\r\n");
+    gameApp config;
+    config.LoadConfiguration(dir.File(L"Lumarion.exe").c_str());
+    ASSERT_EQ(std::wstring(config.exeDir), dir.path());
+    StringCchCopyW(config.userName, 64, L"玩家01");
+    g_app = &config;
+
+    CreateLogin();
+    game.OnNavigateComplete(L"https://p.example/game?type=3&server_id=s5");
+    game.EnterGameMode();
+    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 3000));
+    EXPECT_EQ(game.configModifiers, 3);
+    EXPECT_EQ(game.configVirtualKey, 119);
+    EXPECT_EQ(game.BossKeyMenuText(), L"老板键(Ctrl+Alt+F8)");
+
+    const HWND other = Bystander();
+    EXPECT_FALSE(RegisterHotKey(other, 1, MOD_CONTROL | MOD_ALT, VK_F8)) << "configured key taken";
+    EXPECT_TRUE(RegisterHotKey(other, 2, MOD_ALT, 'D')) << "Alt+D left to others";
+    UnregisterHotKey(other, 2);
+
+    // The tools menu names it.
+    game.OnButtonClick(Button(CFrameGame::ToolsButtonId));
+    ASSERT_TRUE(PumpUntil([this] { return Visible(game.toolsMenu.hwnd); }, 3000));
+    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::BossKeyItemId), L"老板键(Ctrl+Alt+F8)");
+
+    EXPECT_EQ(game.LinkAddress(PaymentLinkId),
+              L"https://pay.example/pay?gid=148&user_name=玩家01&server_id=s5");
+
+    SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, MAKELPARAM(3, VK_F8));
+    EXPECT_TRUE(game.hiddenToTray);
+    EXPECT_FALSE(Visible(game.hwnd));
+
+    // Destroyed: the configured key is free again.
+    DestroyWindow(game.hwnd);
+    EXPECT_TRUE(RegisterHotKey(other, 3, MOD_CONTROL | MOD_ALT, VK_F8));
+}
+
+TEST_F(FrameGame, TakenConfiguredKeyFallsBackToAltD)
+{
+    TempDir dir;
+    dir.Write(L"Config.ini", "[Common]\r\nfsModifiers=3\r\nvkCode=119\r\n");
+    gameApp config;
+    config.LoadConfiguration(dir.File(L"Lumarion.exe").c_str());
+    g_app = &config;
+    const HWND blocker = Bystander();
+    ASSERT_TRUE(RegisterHotKey(blocker, 1, MOD_CONTROL | MOD_ALT, VK_F8));
+
+    EnterGameView();
+    EXPECT_EQ(game.configVirtualKey, 119);
+    EXPECT_TRUE(game.bossKeyRegistered);
+    EXPECT_EQ(game.BossKeyMenuText(), L"老板键(Alt+D)");
+    EXPECT_FALSE(RegisterHotKey(Bystander(), 2, MOD_ALT, 'D')) << "Alt+D not registered";
+
+    SetForegroundWindow(game.hwnd);
+    PumpFor(100);
+    PressAltD();
+    EXPECT_TRUE(PumpUntil([this] { return game.hiddenToTray && !Visible(game.hwnd); }, 3000));
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// What DeleteTree does with one directory entry.
+enum class EntryAction {
+    Skip,             // "." and ".."
+    Descend,          // a real directory, whatever other attribute bits it has
+    RemoveLink,       // a junction or directory link: the link goes, its target stays
+    RemoveFile,       // files, file links included
+};
+
+EntryAction ClassifyEntry(const WIN32_FIND_DATAW& entry);
+
+// Deletes the entries of one listing of `path`, each as ClassifyEntry says,
+// in the order given ("." need not come first; drive roots have none).
+void DeleteEntries(const std::wstring& path, const std::vector<WIN32_FIND_DATAW>& entries);
+
+// Deletes what it can below `path`, then `path` itself. Read-only and open
+// files stay (and so do the folders holding them). Links are removed, never
+// followed, also when `path` itself is one.
+void DeleteTree(const std::wstring& path);
+
+// True when a file or directory of that name exists.
+bool Exists(const std::wstring& path);

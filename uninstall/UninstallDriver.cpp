@@ -1,0 +1,82 @@
+#include "uninstall/UninstallDriver.h"
+
+#include "uninstall/ClientWindow.h"
+#include "uninstall/DeleteTree.h"
+#include "uninstall/InstallGuard.h"
+#include "uninstall/Registration.h"
+#include "uninstall/RemovalScript.h"
+#include "uninstall/UninstallNames.h"
+#include "uninstall/UninstallPaths.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+#include <strsafe.h>
+
+namespace {
+
+// "<ZQLumavex>正在运行,是否关闭<ZQLumavex>？"
+constexpr wchar_t QuestionFormat[] = L"<%s>\u6B63\u5728\u8FD0\u884C,\u662F\u5426\u5173\u95ED<%s>\uFF1F";
+
+void UnpinFromTaskbar(const std::wstring& shortcut)
+{
+    // Best effort; no error box when the shell has no such verb.
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"taskbarunpin";
+    info.lpFile = shortcut.c_str();
+    info.nShow = SW_SHOW;
+    ShellExecuteExW(&info);
+}
+
+} // namespace
+
+bool CloseRunningClient()
+{
+    if (!FindClientWindow())
+        return true;
+    wchar_t question[FilterCapacity] = {};
+    StringCchPrintfW(question, FilterCapacity, QuestionFormat, ProductCaption, ProductCaption);
+    // A box that could not be shown is no permission to go on.
+    if (MessageBoxW(nullptr, question, ProductCaption, MB_YESNO | MB_ICONINFORMATION) != IDYES)
+        return false;
+    for (int round = 0; round < TerminateRounds; ++round) {
+        const HWND window = FindClientWindow();
+        if (!window)
+            break;
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        TerminateClientProcess(processId);
+        Sleep(TerminateSettleMs);
+    }
+    Sleep(ClientGoneSettleMs);
+    return true;
+}
+
+int RunUninstall()
+{
+    MarkCompatibilityPersisted();
+    if (!CloseRunningClient())
+        return 0;
+
+    RemoveUninstallEntry(ProductCaption);
+
+    const UninstallPaths paths = ComputeUninstallPaths();
+    if (!paths.desktopShortcut.empty()) {
+        UnpinFromTaskbar(paths.desktopShortcut);
+        if (Exists(paths.desktopShortcut))
+            DeleteFileW(paths.desktopShortcut.c_str());
+    }
+    if (!paths.startMenuFolder.empty() && Exists(paths.startMenuFolder))
+        DeleteTree(paths.startMenuFolder);
+
+    // Decided before anything is deleted: afterwards "Lumarion.exe" is gone.
+    const bool ownInstallation = IsOwnInstallation(paths.installDir);
+    if (ownInstallation)
+        DeleteTree(paths.installDir);
+    Sleep(ScriptDelayMs);
+    if (ownInstallation)
+        WriteRemovalScript(ScriptDirectoryForm(paths.installDir));
+    return 0;
+}

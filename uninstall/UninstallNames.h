@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+
+// Names shared by the setup program and the uninstaller: the setup creates
+// exactly these, the uninstaller removes exactly these.
+
+// Message box caption, uninstall key, desktop shortcut and Start-menu folder.
+inline constexpr wchar_t ProductCaption[] = L"ZQLumavex";
+// Top-level class of the running client's game window.
+inline constexpr wchar_t ClientWindowClass[] = L"lumavexor";
+// Only a directory holding this file is an installation of ours.
+inline constexpr wchar_t ClientProgramName[] = L"Lumarion.exe";
+// Self-removal script, written into the installation directory.
+inline constexpr char ScriptFileName[] = "velmor_uninstall.bat";
+
+inline constexpr wchar_t UninstallKeyPath[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+inline constexpr wchar_t PersistedKeyPath[] =
+    L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\"
+    L"Compatibility Assistant\\Persisted";
+
+// Fixed buffer sizes, terminator included. Anything longer is refused.
+inline constexpr std::size_t PathCapacity = 260;        // wide characters
+inline constexpr std::size_t ScriptNameCapacity = 260;  // bytes
+inline constexpr std::size_t ScriptTextCapacity = 1024; // bytes
+inline constexpr std::size_t FilterCapacity = 256;      // wide characters
