@@ -455,25 +455,27 @@ protected:
         return nullptr;
     }
 
-    // The client's top-level windows, for failure messages.
+    // The client's visible top-level windows, for failure messages.
     std::string ClientWindows() const
     {
-        std::string list;
+        struct Listing {
+            DWORD processId;
+            std::string text;
+        } listing{client->id(), {}};
         EnumWindows(
             [](HWND window, LPARAM data) -> BOOL {
-                auto* self = reinterpret_cast<const ClientEndToEnd*>(data);
+                auto* list = reinterpret_cast<Listing*>(data);
                 DWORD owner = 0;
                 GetWindowThreadProcessId(window, &owner);
-                if (owner == self->client->id() && IsWindowVisible(window)) {
+                if (owner == list->processId && IsWindowVisible(window)) {
                     wchar_t name[128] = {};
                     GetClassNameW(window, name, 128);
-                    self->windowList += " " + Utf8(name) + Describe(WindowRect(window));
+                    list->text += " " + Utf8(name) + Describe(WindowRect(window));
                 }
                 return TRUE;
             },
-            reinterpret_cast<LPARAM>(this));
-        list.swap(windowList);
-        return list.empty() ? " none" : list;
+            reinterpret_cast<LPARAM>(&listing));
+        return listing.text.empty() ? " none" : listing.text;
     }
 
     std::string platform;
@@ -484,7 +486,6 @@ protected:
     std::unique_ptr<ClientProcess> client;
     HWND back = nullptr;
     HWND game = nullptr;
-    mutable std::string windowList;
 };
 
 // Title-bar places, client coordinates of the game window from its right
