@@ -119,3 +119,16 @@ void CALLBACK TimerScript::Tick(HWND, UINT, UINT_PTR id, DWORD)
         KillTimer(nullptr, self->timer);
     }
 }
+
+TimerScript AnswerCloseDialog(int clientX, int clientY)
+{
+    return TimerScript([clientX, clientY] {
+        const HWND dialog = FindWindowW(L"velmorkastel", nullptr);
+        if (!dialog || !IsWindowVisible(dialog))
+            return false;
+        RECT r = {0, 0, 0, 0};
+        GetWindowRect(dialog, &r);
+        ClickAt(r.left + clientX, r.top + clientY);
+        return true;
+    });
+}

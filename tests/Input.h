@@ -41,3 +41,6 @@ private:
     UINT_PTR timer = 0;
     bool done = false;
 };
+
+// Clicks client point (clientX, clientY) of the close dialog once it is up.
+TimerScript AnswerCloseDialog(int clientX, int clientY);

@@ -17,20 +17,6 @@ const char ExpectedForGamesX[] =
     "DEL /F /A /Q \\\\?\\\"C:\\Games\\X\"\r\n"
     "RD /S /Q \\\\?\\\"C:\\Games\\X\"";
 
-std::string ReadBytes(const std::wstring& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
-
 std::string Ansi(const std::wstring& text)
 {
     const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -181,7 +167,7 @@ TEST(UninstallScript, OldScriptThatCannotBeReplacedIsNotStarted)
         EXPECT_FALSE(WriteRemovalScript(Ansi(temp.path())));
         CloseHandle(holder);
     }
-    EXPECT_EQ(ReadBytes(script), "rem old\r\n");
+    EXPECT_EQ(ReadWholeFile(script), "rem old\r\n");
 
     // A folder of that name cannot be written either.
     ASSERT_TRUE(DeleteFileW(script.c_str()));

@@ -132,18 +132,6 @@ protected:
     std::vector<std::wstring> opened;
 };
 
-// Clicks a button of the close dialog once it is up.
-TimerScript AnswerCloseDialog(int clientX, int clientY)
-{
-    return TimerScript([clientX, clientY] {
-        const HWND dialog = FindWindowW(L"velmorkastel", nullptr);
-        if (!dialog || !IsWindowVisible(dialog))
-            return false;
-        const RECT r = WindowRect(dialog);
-        ClickAt(r.left + clientX, r.top + clientY);
-        return true;
-    });
-}
 
 } // namespace
 

@@ -133,18 +133,6 @@ std::wstring RowText(CImageMenu& menu, int id)
     return row->buttons.front()->text;
 }
 
-// Clicks a button of the quit dialog once it is up.
-TimerScript AnswerCloseDialog(int clientX, int clientY)
-{
-    return TimerScript([clientX, clientY] {
-        const HWND dialog = FindWindowW(L"velmorkastel", nullptr);
-        if (!dialog || !IsWindowVisible(dialog))
-            return false;
-        const RECT r = WindowRect(dialog);
-        ClickAt(r.left + clientX, r.top + clientY);
-        return true;
-    });
-}
 
 std::wstring PayAddress(const std::wstring& platform, const std::wstring& tail)
 {

@@ -2,6 +2,7 @@
 // Uninstall.exe (the 64-bit build of the uninstaller) removes. Runs in an
 // environment of its own; every test installs afresh.
 #include "../DirectoryLinks.h"
+#include "TestFiles.h"
 #include "ui/ScopedHandles.h"
 
 #include <windows.h>
@@ -89,21 +90,6 @@ std::string Listing(const std::vector<std::wstring>& names)
     for (const std::wstring& name : names)
         text += (text.empty() ? "" : ", ") + Utf8(name);
     return "[" + text + "]";
-}
-
-std::string ReadBytes(const std::wstring& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
 }
 
 bool RegistrationExists(REGSAM view)
@@ -340,12 +326,12 @@ protected:
             EXPECT_TRUE(name == L"Uninstall.exe" || name == L"velmor_uninstall.bat" ||
                         std::find(alsoLeft.begin(), alsoLeft.end(), name) != alsoLeft.end())
                 << Utf8(name);
-        EXPECT_EQ(ReadBytes(InstallDir() + L"\\velmor_uninstall.bat"), ExpectedScript(Utf8(InstallDir())));
+        EXPECT_EQ(ReadWholeFile(InstallDir() + L"\\velmor_uninstall.bat"), ExpectedScript(Utf8(InstallDir())));
     }
 
     void ExpectScriptStartedFromParent()
     {
-        const std::string log = ReadBytes(StandInLog());
+        const std::string log = ReadWholeFile(StandInLog());
         ASSERT_FALSE(log.empty()) << "the script was not started";
         const std::string script = Utf8(InstallDir()) + "\\velmor_uninstall.bat";
         EXPECT_NE(log.find("\"" + script + "\""), std::string::npos) << log;
