@@ -48,6 +48,31 @@ std::string ExactAnsi(const std::wstring& text)
     return ansi;
 }
 
+bool IsAscii(const std::string& text)
+{
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) > 0x7F)
+            return false;
+    }
+    return true;
+}
+
+// The exact ANSI form of the directory's 8.3 short name; empty when there
+// is none.
+std::string ShortAnsiForm(const std::wstring& dir)
+{
+    if (dir.empty())
+        return std::string();
+    const DWORD size = GetShortPathNameW(dir.c_str(), nullptr, 0);
+    if (size == 0)
+        return std::string();
+    std::vector<wchar_t> shortName(size);
+    const DWORD length = GetShortPathNameW(dir.c_str(), shortName.data(), size);
+    if (length == 0 || length >= size)
+        return std::string();
+    return ExactAnsi(std::wstring(shortName.data(), length));
+}
+
 } // namespace
 
 std::string ComposeRemovalScript(const std::string& dir)
@@ -71,18 +96,15 @@ std::string ComposeRemovalScript(const std::string& dir)
 std::string ScriptDirectoryForm(const std::wstring& dir)
 {
     const std::string exact = ExactAnsi(dir);
-    if (!exact.empty())
+    if (!exact.empty() && IsAscii(exact))
         return exact;
-    if (dir.empty())
-        return std::string();
-    const DWORD size = GetShortPathNameW(dir.c_str(), nullptr, 0);
-    if (size == 0)
-        return std::string();
-    std::vector<wchar_t> shortName(size);
-    const DWORD length = GetShortPathNameW(dir.c_str(), shortName.data(), size);
-    if (length == 0 || length >= size)
-        return std::string();
-    return ExactAnsi(std::wstring(shortName.data(), length));
+    // The interpreter reads a script in the OEM code page, where the ANSI
+    // bytes of other characters mean something else: an ASCII short name
+    // reads the same in both.
+    const std::string shortForm = ShortAnsiForm(dir);
+    if (!shortForm.empty() && (IsAscii(shortForm) || exact.empty()))
+        return shortForm;
+    return exact;
 }
 
 std::string ParentDirectory(const std::string& dir)

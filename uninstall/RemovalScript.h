@@ -8,9 +8,11 @@
 // name as it stands. Empty when the text does not fit 1024 bytes.
 std::string ComposeRemovalScript(const std::string& dir);
 
-// `dir` in the ANSI code page exactly; when that form would be a best-fit
-// approximation, the exact ANSI form of its 8.3 short name; empty when
-// there is neither (then no script may be written).
+// `dir` in the ANSI code page exactly when that is plain ASCII; otherwise
+// its 8.3 short name when that is plain ASCII (the interpreter reads the
+// script in the OEM code page) or the only exact form; else the exact ANSI
+// form; empty when there is no exact form at all (then no script may be
+// written: a best-fit form may name another directory).
 std::string ScriptDirectoryForm(const std::wstring& dir);
 
 // Working directory for the script: the parent of `dir` ("C:\" for a

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -153,6 +154,32 @@ TEST(UninstallScript, LossyDirectoryGetsItsShortFormNeverTheLookAlike)
 
     // No directory, no short name: no form at all.
     EXPECT_EQ(ScriptDirectoryForm(temp.path() + L"\\gone-" + special), "");
+}
+
+TEST(UninstallScript, NonAsciiDirectoryIsWrittenAsItsAsciiShortForm)
+{
+    // The interpreter reads scripts in the OEM code page: the ANSI byte of
+    // "é" names another character there.
+    const std::wstring accented = L"caf\u00E9-dir";
+    if (Ansi(accented).empty() || Wide(Ansi(accented)) != accented)
+        GTEST_SKIP() << "code page " << GetACP() << " has no exact form of the name";
+    TempDir temp;
+    const std::wstring dir = temp.path() + L"\\" + accented;
+    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+
+    const std::string form = ScriptDirectoryForm(dir);
+    ASSERT_FALSE(form.empty());
+    EXPECT_TRUE(SameDirectory(Wide(form), dir)) << form;
+    wchar_t shortName[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameW(dir.c_str(), shortName, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    const bool asciiShortName =
+        std::all_of(shortName, shortName + length, [](wchar_t c) { return c < 0x80; });
+    if (asciiShortName)
+        EXPECT_TRUE(std::all_of(form.begin(), form.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            << form;
+    else
+        EXPECT_EQ(form, Ansi(dir));
 }
 
 TEST(UninstallScript, OldScriptThatCannotBeReplacedIsNotStarted)
