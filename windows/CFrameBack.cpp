@@ -3,6 +3,7 @@
 #include "app/gameApp.h"
 #include "ui/CImageButton.h"
 #include "windows/CloseMsgWnd.h"
+#include "windows/GameAddress.h"
 
 #include <shellapi.h>
 
@@ -183,12 +184,13 @@ bool CFrameBack::OnButtonClick(CImageButton* button)
 std::wstring CFrameBack::LinkAddress(int id, const SiteRoots& sites, const wchar_t* userName)
 {
     switch (id) {
+    // The same pages as the game window's title-bar links.
     case OfficialSiteId:
-        return sites.official + L"/";
+        return GameLinkAddress(OfficialLinkId, sites, userName, std::wstring());
     case ForumId:
-        return sites.forum + L"/forum.php?mod=forumdisplay&fid=601";
+        return GameLinkAddress(ForumLinkId, sites, userName, std::wstring());
     case ServiceId:
-        return sites.platform + L"/services";
+        return GameLinkAddress(ServiceLinkId, sites, userName, std::wstring());
     case PaymentId: {
         std::wstring address = sites.platform + L"/pay?gid=148";
         if (userName && userName[0])

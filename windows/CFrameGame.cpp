@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <initializer_list>
 
 namespace {
 
@@ -82,6 +83,22 @@ int ReadConfigInteger(const wchar_t* configPath, const wchar_t* key)
     wchar_t value[64] = {};
     GetPrivateProfileStringW(L"Common", key, L"", value, 64, configPath);
     return static_cast<int>(std::wcstol(value, nullptr, 10));
+}
+
+struct MenuEntry {
+    int id;
+    const wchar_t* text;
+};
+
+// Rows of a popup menu, each with one dark caption button.
+void AddMenuEntries(CImageMenu& menu, std::initializer_list<MenuEntry> entries)
+{
+    for (const MenuEntry& entry : entries) {
+        if (CImageItem* row = menu.painter.AddItem(entry.id)) {
+            if (CImageButton* button = row->AddButton(entry.id, kMenuButtonRect, entry.text))
+                button->SetTextColors(kMenuTextColor, kMenuTextColor, kMenuTextColor);
+        }
+    }
 }
 
 void ShowIfWindow(HWND window, int command)
@@ -550,17 +567,9 @@ void CFrameGame::OpenToolsMenu()
 {
     if (!toolsMenu.hwnd) {
         const std::wstring bossKeyText = BossKeyMenuText();
-        const std::pair<int, const wchar_t*> entries[] = {
-            {CleanCacheItemId, L"清除缓存"},
-            {RefreshItemId, L"刷新"},
-            {BossKeyItemId, bossKeyText.c_str()},
-        };
-        for (const auto& entry : entries) {
-            if (CImageItem* row = toolsMenu.painter.AddItem(entry.first)) {
-                if (CImageButton* button = row->AddButton(entry.first, kMenuButtonRect, entry.second))
-                    button->SetTextColors(kMenuTextColor, kMenuTextColor, kMenuTextColor);
-            }
-        }
+        AddMenuEntries(toolsMenu, {{CleanCacheItemId, L"清除缓存"},
+                                   {RefreshItemId, L"刷新"},
+                                   {BossKeyItemId, bossKeyText.c_str()}});
     }
     POINT cursor = {0, 0};
     GetCursorPos(&cursor);
@@ -720,18 +729,8 @@ POINT CFrameGame::TrayMenuOrigin(POINT cursor, const RECT& workArea, int screenW
 
 void CFrameGame::OpenTrayMenu()
 {
-    if (!trayMenu.hwnd) {
-        const std::pair<int, const wchar_t*> entries[] = {
-            {OpenGameItemId, L"打开游戏"},
-            {CloseItemId, L"关闭"},
-        };
-        for (const auto& entry : entries) {
-            if (CImageItem* row = trayMenu.painter.AddItem(entry.first)) {
-                if (CImageButton* button = row->AddButton(entry.first, kMenuButtonRect, entry.second))
-                    button->SetTextColors(kMenuTextColor, kMenuTextColor, kMenuTextColor);
-            }
-        }
-    }
+    if (!trayMenu.hwnd)
+        AddMenuEntries(trayMenu, {{OpenGameItemId, L"打开游戏"}, {CloseItemId, L"关闭"}});
     POINT cursor = {0, 0};
     GetCursorPos(&cursor);
     trayMenu.ShowAt(
