@@ -142,12 +142,7 @@ void CImagePaint::EnableLayered()
     fillBackground = false;
     layered = true;
     alpha = 255;
-    if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
-        SetWindowLongW(ownerWindow, GWL_EXSTYLE,
-                       GetWindowLongW(ownerWindow, GWL_EXSTYLE) | WS_EX_LAYERED);
-        updateLayeredWindow = reinterpret_cast<UpdateLayeredWindowFn>(
-            GetProcAddress(user32, "UpdateLayeredWindow"));
-    }
+    updateLayeredWindow = MakeLayered(ownerWindow);
     UpdateLayered();
 }
 
@@ -180,15 +175,7 @@ void CImagePaint::UpdateLayered()
     // A paint hook may have closed the window.
     if (!IsWindow(window))
         return;
-    RECT windowRect;
-    GetWindowRect(window, &windowRect);
-    POINT destination = {windowRect.left, windowRect.top};
-    SIZE size = {width, height};
-    POINT source = {0, 0};
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
-    ScopedWindowDc screenDc(nullptr);
-    updateLayeredWindow(window, screenDc.get(), &destination, &size, memoryDc.get(), &source, 0,
-                        &blend, ULW_ALPHA);
+    PushLayered(updateLayeredWindow, window, memoryDc.get(), width, height, alpha);
 }
 
 void CImagePaint::Reset()

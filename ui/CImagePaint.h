@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/LayeredWindow.h"
 #include "ui/GdiPlusInclude.h"
 
 #include <functional>
@@ -18,8 +19,7 @@ class CImagePaint {
 public:
     using ButtonCallback = std::function<bool(CImageButton*)>;
     using PaintCallback = std::function<void(Gdiplus::Graphics&)>;
-    using UpdateLayeredWindowFn = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
-                                                BLENDFUNCTION*, DWORD);
+    using UpdateLayeredWindowFn = ::UpdateLayeredWindowFn;
 
     CImagePaint();
     CImagePaint(const CImagePaint&) = delete;

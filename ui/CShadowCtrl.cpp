@@ -19,11 +19,7 @@ void CShadowCtrl::OnCreate(CREATESTRUCTW*)
 
     RecreateShadowPens(outlinePens, outlineColors);
 
-    if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
-        SetWindowLongPtrW(hwnd, GWL_EXSTYLE, GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
-        updateLayeredWindow = reinterpret_cast<UpdateLayeredWindowFn>(
-            GetProcAddress(user32, "UpdateLayeredWindow"));
-    }
+    updateLayeredWindow = MakeLayered(hwnd);
 }
 
 void CShadowCtrl::OnDestroy()
@@ -81,15 +77,7 @@ void CShadowCtrl::Redraw(BYTE alpha)
     // it batched can be missing from the window.
     Render(memoryDc.get(), client);
 
-    RECT window = {};
-    GetWindowRect(hwnd, &window);
-    POINT destination = {window.left, window.top};
-    SIZE size = {width, height};
-    POINT source = {0, 0};
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
-    ScopedWindowDc screenDc(nullptr);
-    updateLayeredWindow(hwnd, screenDc.get(), &destination, &size, memoryDc.get(), &source, 0,
-                        &blend, ULW_ALPHA);
+    PushLayered(updateLayeredWindow, hwnd, memoryDc.get(), width, height, alpha);
 }
 
 void CShadowCtrl::PlaceAround(HWND owner)

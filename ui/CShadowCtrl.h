@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/LayeredWindow.h"
 #include "ui/CWindowCtrl.h"
 #include "ui/GdiPlusInclude.h"
 #include "ui/ShadowOutlines.h"
@@ -9,8 +10,7 @@
 // shows and hides it with itself and closes it when it goes away.
 class CShadowCtrl : public CWindowCtrl {
 public:
-    using UpdateLayeredWindowFn = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
-                                                BLENDFUNCTION*, DWORD);
+    using UpdateLayeredWindowFn = ::UpdateLayeredWindowFn;
 
     CShadowCtrl();
     ~CShadowCtrl() override;

@@ -10,6 +10,7 @@
 #include "Screenshot.h"
 #include "TestApp.h"
 #include "TestFiles.h"
+#include "RectAssert.h"
 
 #include <windows.h>
 
@@ -74,13 +75,6 @@ std::string UrlEncode(const std::string& text)
     return out;
 }
 
-RECT WindowRect(HWND window)
-{
-    RECT r = {0, 0, 0, 0};
-    GetWindowRect(window, &r);
-    return r;
-}
-
 RECT MakeRect(int left, int top, int right, int bottom)
 {
     RECT r = {left, top, right, bottom};
@@ -102,13 +96,6 @@ std::string Describe(const RECT& r)
 bool SameRect(const RECT& a, const RECT& b)
 {
     return EqualRect(&a, &b) != FALSE;
-}
-
-::testing::AssertionResult RectIs(const RECT& actual, const RECT& expected)
-{
-    if (EqualRect(&actual, &expected))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "rectangle " << Describe(actual) << ", expected " << Describe(expected);
 }
 
 RECT WorkArea()

@@ -10,6 +10,7 @@
 #include "ui/CImageItem.h"
 #include "ui/CImageMenu.h"
 #include "ui/CShadowCtrl.h"
+#include "RectAssert.h"
 
 #include <gtest/gtest.h>
 
@@ -17,21 +18,6 @@
 #include <vector>
 
 namespace {
-
-::testing::AssertionResult RectIs(const RECT& actual, LONG l, LONG t, LONG r, LONG b)
-{
-    if (actual.left == l && actual.top == t && actual.right == r && actual.bottom == b)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "rect (" << actual.left << "," << actual.top << ","
-                                         << actual.right << "," << actual.bottom << ")";
-}
-
-RECT WindowRectOf(HWND h)
-{
-    RECT r = {0, 0, 0, 0};
-    GetWindowRect(h, &r);
-    return r;
-}
 
 // Position of a top-level window in the z-order, 0 = top; -1 = not found.
 int ZOrder(HWND h)
@@ -121,9 +107,9 @@ TEST_F(Menu, FixedWidthAndVisibleRowHeightsWithAShadowThatFollows)
     menu.painter.AddItem(3);
     Open(200, 300);
 
-    EXPECT_TRUE(RectIs(WindowRectOf(menu.hwnd), 200, 300, 296, 348));
+    EXPECT_TRUE(RectIs(WindowRect(menu.hwnd), 200, 300, 296, 348));
     ASSERT_TRUE(Visible(ShadowWindow()));
-    EXPECT_TRUE(RectIs(WindowRectOf(ShadowWindow()), 194, 294, 302, 354));
+    EXPECT_TRUE(RectIs(WindowRect(ShadowWindow()), 194, 294, 302, 354));
     EXPECT_EQ(ShadowWindow(), GetWindow(menu.hwnd, GW_OWNER));
 
     wchar_t name[64] = {};
@@ -143,18 +129,18 @@ TEST_F(Menu, FixedWidthAndVisibleRowHeightsWithAShadowThatFollows)
 
     // Every way the menu moves takes the shadow along.
     MoveWindow(menu.hwnd, 400, 120, 96, 48, TRUE);
-    EXPECT_TRUE(RectIs(WindowRectOf(ShadowWindow()), 394, 114, 502, 174));
+    EXPECT_TRUE(RectIs(WindowRect(ShadowWindow()), 394, 114, 502, 174));
     SetWindowPos(menu.hwnd, nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_TRUE(RectIs(WindowRectOf(ShadowWindow()), 4, 14, 112, 74));
+    EXPECT_TRUE(RectIs(WindowRect(ShadowWindow()), 4, 14, 112, 74));
     menu.ShowAt(POINT{250, 260});
-    EXPECT_TRUE(RectIs(WindowRectOf(ShadowWindow()), 244, 254, 352, 314));
+    EXPECT_TRUE(RectIs(WindowRect(ShadowWindow()), 244, 254, 352, 314));
 
     // Reopened at the same point with another row: the shadow grows too.
     ShowWindow(menu.hwnd, SW_HIDE);
     menu.painter.AddItem(4);
     Open(250, 260);
-    EXPECT_TRUE(RectIs(WindowRectOf(menu.hwnd), 250, 260, 346, 332));
-    EXPECT_TRUE(RectIs(WindowRectOf(ShadowWindow()), 244, 254, 352, 338));
+    EXPECT_TRUE(RectIs(WindowRect(menu.hwnd), 250, 260, 346, 332));
+    EXPECT_TRUE(RectIs(WindowRect(ShadowWindow()), 244, 254, 352, 338));
 }
 
 TEST_F(Menu, ShowAtWithoutRowsMakesAnEmptyWindow)
@@ -257,7 +243,7 @@ TEST_F(Menu, OwnerClosesTheMenuInItsCallbackAndReopensItAtOnce)
     EXPECT_EQ(shadowObject, menu.shadow.get()) << "the shadow object is reused";
     ASSERT_TRUE(Visible(menu.hwnd));
     EXPECT_TRUE(Visible(ShadowWindow()));
-    EXPECT_TRUE(RectIs(WindowRectOf(ShadowWindow()), 314, 314, 422, 398));
+    EXPECT_TRUE(RectIs(WindowRect(ShadowWindow()), 314, 314, 422, 398));
     EXPECT_EQ(3u, menu.painter.items.size());
 }
 

@@ -4,20 +4,13 @@
 
 #include "ui/CImageCtrlEx.h"
 #include "ui/CImageItem.h"
+#include "RectAssert.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 namespace {
-
-::testing::AssertionResult RectIs(const RECT& actual, LONG l, LONG t, LONG r, LONG b)
-{
-    if (actual.left == l && actual.top == t && actual.right == r && actual.bottom == b)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "rect (" << actual.left << "," << actual.top << ","
-                                         << actual.right << "," << actual.bottom << ")";
-}
 
 bool HasUpdate(HWND h)
 {

@@ -5,6 +5,7 @@
 
 #include "ui/CImagePaint.h"
 #include "ui/CImageStatic.h"
+#include "RectAssert.h"
 
 #include <gtest/gtest.h>
 
@@ -18,14 +19,6 @@ constexpr uint32_t kClosePressed = 0xFF781815;  // 152
 bool SameRect(const RECT& a, const RECT& b)
 {
     return EqualRect(&a, &b) != FALSE;
-}
-
-::testing::AssertionResult RectIs(const RECT& actual, LONG l, LONG t, LONG r, LONG b)
-{
-    if (actual.left == l && actual.top == t && actual.right == r && actual.bottom == b)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "rect (" << actual.left << "," << actual.top << ","
-                                         << actual.right << "," << actual.bottom << ")";
 }
 
 ::testing::AssertionResult Near(uint32_t actual, uint32_t expected)

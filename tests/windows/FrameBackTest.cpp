@@ -8,6 +8,7 @@
 #include "app/gameApp.h"
 #include "ui/CImageButton.h"
 #include "ui/CImageStatic.h"
+#include "RectAssert.h"
 
 #include <cstdint>
 #include <string>
@@ -35,13 +36,6 @@ void SendButton(DWORD flags)
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flags;
     SendInput(1, &input, sizeof(input));
-}
-
-RECT WindowRect(HWND window)
-{
-    RECT r = {0, 0, 0, 0};
-    GetWindowRect(window, &r);
-    return r;
 }
 
 // The last picture the painter pushed to the screen, as 0xAARRGGBB rows

@@ -13,6 +13,7 @@
 #include "ui/CImageItem.h"
 #include "ui/CImageStatic.h"
 #include "windows/GameAddress.h"
+#include "RectAssert.h"
 
 #include <strsafe.h>
 
@@ -24,13 +25,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-RECT WindowRect(HWND window)
-{
-    RECT r = {0, 0, 0, 0};
-    GetWindowRect(window, &r);
-    return r;
-}
 
 RECT WorkArea()
 {
@@ -49,20 +43,6 @@ std::wstring ClassOf(HWND window)
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
     return name;
-}
-
-::testing::AssertionResult RectIs(const RECT& actual, LONG l, LONG t, LONG r, LONG b)
-{
-    if (actual.left == l && actual.top == t && actual.right == r && actual.bottom == b)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "rect (" << actual.left << "," << actual.top << ","
-                                         << actual.right << "," << actual.bottom << "), expected ("
-                                         << l << "," << t << "," << r << "," << b << ")";
-}
-
-::testing::AssertionResult RectIs(const RECT& actual, const RECT& expected)
-{
-    return RectIs(actual, expected.left, expected.top, expected.right, expected.bottom);
 }
 
 // A plain window of the test's own, to compete for hot keys.
