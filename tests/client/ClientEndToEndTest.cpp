@@ -635,8 +635,14 @@ TEST_F(ClientEndToEnd, GameViewIsMaximisedInItsShadowOpensPagesInTheDefaultBrows
     Hover(fullScreenButton);
     HWND tip = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (tip = VisibleClientWindow(L"ToolTip")) != nullptr; }, 3000));
-    Hover(ScreenPoint(game, right / 2, 400));
-    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(tip); }, 3000));
+    // Under load Wine may read the display's pointer back before the move
+    // lands, putting the cursor over the button again: move once more then.
+    bool hidden = false;
+    for (int attempt = 0; attempt < 3 && !hidden; ++attempt) {
+        Hover(ScreenPoint(game, right / 2, 400));
+        hidden = WaitFor([&] { return !IsWindowVisible(tip); }, 1500);
+    }
+    EXPECT_TRUE(hidden);
 }
 
 TEST_F(ClientEndToEnd, FullScreenTogglesWithF10AndEscFromTheWindowAndFromThePage)
