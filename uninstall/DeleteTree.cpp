@@ -1,8 +1,26 @@
 #include "uninstall/DeleteTree.h"
 
 #include "uninstall/UninstallHandles.h"
+#include "uninstall/UninstallNames.h"
 
+#include <algorithm>
 #include <cwchar>
+
+std::wstring LongPath(const std::wstring& path)
+{
+    std::wstring plain = path;
+    std::replace(plain.begin(), plain.end(), L'/', L'\\');
+    // No trailing backslash: names are appended with one of their own.
+    while (plain.size() > 1 && plain.back() == L'\\')
+        plain.pop_back();
+    if (plain.compare(0, 4, L"\\\\?\\") == 0 || plain.compare(0, 4, L"\\\\.\\") == 0)
+        return plain;
+    if (plain.size() > 2 && plain[0] == L'\\' && plain[1] == L'\\')
+        return L"\\\\?\\UNC\\" + plain.substr(2);
+    if (plain.size() >= 2 && plain[1] == L':')
+        return L"\\\\?\\" + plain;
+    return plain;
+}
 
 EntryAction ClassifyEntry(const WIN32_FIND_DATAW& entry)
 {
@@ -37,8 +55,9 @@ void DeleteEntries(const std::wstring& path, const std::vector<WIN32_FIND_DATAW>
     }
 }
 
-void DeleteTree(const std::wstring& path)
+void DeleteTree(const std::wstring& given)
 {
+    const std::wstring path = LongPath(given);
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY)
@@ -65,4 +84,18 @@ bool Exists(const std::wstring& path)
 {
     WIN32_FIND_DATAW entry = {};
     return MakeScopedFind(FindFirstFileW(path.c_str(), &entry)) != nullptr;
+}
+
+void RemoveOwnFiles(const std::wstring& dir)
+{
+    const std::wstring base = LongPath(dir);
+    for (const wchar_t* name : OwnEntries) {
+        // The uninstaller is running: it cannot go, and stays with the folder.
+        if (std::wcscmp(name, UninstallProgramName) == 0)
+            continue;
+        const std::wstring file = base + L"\\" + name;
+        const DWORD attributes = GetFileAttributesW(file.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileW(file.c_str());
+    }
 }

@@ -19,10 +19,19 @@ EntryAction ClassifyEntry(const WIN32_FIND_DATAW& entry);
 // in the order given ("." need not come first; drive roots have none).
 void DeleteEntries(const std::wstring& path, const std::vector<WIN32_FIND_DATAW>& entries);
 
+// `path` with the "\\?\" (or "\\?\UNC\") prefix when it is a full path, so
+// names ending in dots or spaces are taken exactly as they stand; no
+// trailing backslash.
+std::wstring LongPath(const std::wstring& path);
+
 // Deletes what it can below `path`, then `path` itself. Read-only and open
 // files stay (and so do the folders holding them). Links are removed, never
 // followed, also when `path` itself is one.
 void DeleteTree(const std::wstring& path);
+
+// Deletes the files of ours that are in `dir` (not the uninstaller itself)
+// and nothing else.
+void RemoveOwnFiles(const std::wstring& dir);
 
 // True when a file or directory of that name exists.
 bool Exists(const std::wstring& path);

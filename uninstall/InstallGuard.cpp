@@ -1,6 +1,8 @@
 #include "uninstall/InstallGuard.h"
 
 #include "ui/ScopedHandles.h"
+#include "uninstall/DeleteTree.h"
+#include "uninstall/UninstallHandles.h"
 #include "uninstall/UninstallNames.h"
 #include "uninstall/UninstallPaths.h"
 
@@ -9,6 +11,7 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include <cwchar>
 #include <cwctype>
 
 namespace {
@@ -38,11 +41,13 @@ std::wstring WithoutLongPrefix(const std::wstring& path)
     return path;
 }
 
+// Without verification: a folder that does not exist yet still has its
+// place, and a failed lookup must be told apart from a missing folder.
 std::wstring KnownFolder(REFKNOWNFOLDERID id)
 {
     PWSTR path = nullptr;
     std::wstring result;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path)) && path)
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path)
         result = path;
     CoTaskMemFree(path);
     return result;
@@ -63,6 +68,15 @@ bool HoldsClientProgram(const std::wstring& dir)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool IsOwnEntryName(const wchar_t* name)
+{
+    for (const wchar_t* own : OwnEntries) {
+        if (CompareStringOrdinal(name, -1, own, -1, TRUE) == CSTR_EQUAL)
+            return true;
+    }
+    return false;
+}
+
 // A folder on which another volume is mounted is a root as well.
 bool IsVolumeRoot(const std::wstring& dir)
 {
@@ -71,6 +85,11 @@ bool IsVolumeRoot(const std::wstring& dir)
         return false;
     return CompareStringOrdinal(WithoutTrailingBackslashes(volume).c_str(), -1,
                                 WithoutTrailingBackslashes(dir).c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+bool IsRootOrUnknown(const std::wstring& dir)
+{
+    return dir.empty() || IsDriveOrShareRoot(dir) || IsDriveOrShareRoot(CanonicalPath(dir)) || IsVolumeRoot(dir);
 }
 
 } // namespace
@@ -120,42 +139,72 @@ bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer)
 
 std::vector<std::wstring> ProtectedFolders()
 {
-    static const int csidls[] = {
-        CSIDL_WINDOWS,         CSIDL_SYSTEM,           CSIDL_SYSTEMX86,
-        CSIDL_PROGRAM_FILES,   CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON,
-        CSIDL_PROGRAM_FILES_COMMONX86,                 CSIDL_PROFILE,
-        CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY,
-        CSIDL_PERSONAL,        CSIDL_COMMON_DOCUMENTS, CSIDL_STARTMENU,
-        CSIDL_COMMON_STARTMENU, CSIDL_PROGRAMS,        CSIDL_COMMON_PROGRAMS,
-        CSIDL_APPDATA,         CSIDL_LOCAL_APPDATA,    CSIDL_COMMON_APPDATA,
+    static const KNOWNFOLDERID* const required[] = {
+        &FOLDERID_Windows,          &FOLDERID_System,          &FOLDERID_SystemX86,
+        &FOLDERID_ProgramFiles,     &FOLDERID_ProgramFilesX86, &FOLDERID_ProgramFilesCommon,
+        &FOLDERID_ProgramFilesCommonX86,                       &FOLDERID_UserProfiles,
+        &FOLDERID_Profile,          &FOLDERID_Desktop,         &FOLDERID_Documents,
+        &FOLDERID_Downloads,        &FOLDERID_Music,           &FOLDERID_Pictures,
+        &FOLDERID_Videos,           &FOLDERID_Favorites,       &FOLDERID_SavedGames,
+        &FOLDERID_StartMenu,        &FOLDERID_Programs,        &FOLDERID_RoamingAppData,
+        &FOLDERID_LocalAppData,     &FOLDERID_Public,          &FOLDERID_PublicDesktop,
+        &FOLDERID_PublicDocuments,  &FOLDERID_PublicDownloads, &FOLDERID_PublicMusic,
+        &FOLDERID_PublicPictures,   &FOLDERID_PublicVideos,    &FOLDERID_CommonStartMenu,
+        &FOLDERID_CommonPrograms,   &FOLDERID_ProgramData,
     };
+    // A failed lookup stays in the list as an empty entry: the guard then
+    // refuses, it never lets a folder through unchecked.
     std::vector<std::wstring> folders;
-    for (int csidl : csidls)
-        folders.push_back(SpecialFolder(csidl));
-    folders.push_back(KnownFolder(FOLDERID_Downloads));
-    // A 32-bit process sees the (x86) folder as "Program Files"; the
-    // 64-bit root comes from the environment.
-    folders.push_back(EnvironmentFolder(L"ProgramW6432"));
-    folders.push_back(EnvironmentFolder(L"CommonProgramW6432"));
+    for (const KNOWNFOLDERID* id : required)
+        folders.push_back(KnownFolder(*id));
 
-    std::vector<std::wstring> known;
-    for (const std::wstring& folder : folders) {
+    // These exist only on some systems: a 32-bit process sees the (x86)
+    // folder as "Program Files" and learns the 64-bit root from the
+    // environment; OneDrive only where it was set up.
+    const std::wstring optional[] = {
+        EnvironmentFolder(L"ProgramW6432"), EnvironmentFolder(L"CommonProgramW6432"),
+        KnownFolder(FOLDERID_SkyDrive),     EnvironmentFolder(L"OneDrive"),
+        EnvironmentFolder(L"OneDriveConsumer"), EnvironmentFolder(L"OneDriveCommercial"),
+    };
+    for (const std::wstring& folder : optional) {
         if (!folder.empty())
-            known.push_back(folder);
+            folders.push_back(folder);
     }
-    return known;
+    return folders;
 }
 
-bool IsOwnInstallation(const std::wstring& dir)
+bool PassesGuard(const std::wstring& dir, const std::vector<std::wstring>& protectedFolders)
 {
-    if (dir.empty() || IsDriveOrShareRoot(dir))
+    if (IsRootOrUnknown(dir))
         return false;
-    const std::wstring canonical = CanonicalPath(dir);
-    if (IsDriveOrShareRoot(canonical) || IsVolumeRoot(dir))
-        return false;
-    for (const std::wstring& folder : ProtectedFolders()) {
-        if (IsSameOrInside(folder, dir))
+    for (const std::wstring& folder : protectedFolders) {
+        if (folder.empty() || IsSameOrInside(folder, dir))
             return false;
     }
-    return HoldsClientProgram(dir);
+    return true;
+}
+
+bool HoldsOnlyOwnEntries(const std::wstring& dir)
+{
+    WIN32_FIND_DATAW entry = {};
+    const ScopedFind search = MakeScopedFind(FindFirstFileW((LongPath(dir) + L"\\*").c_str(), &entry));
+    if (!search)
+        return false;
+    do {
+        if (std::wcscmp(entry.cFileName, L".") == 0 || std::wcscmp(entry.cFileName, L"..") == 0)
+            continue;
+        // A folder is never ours, whatever its name.
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsOwnEntryName(entry.cFileName))
+            return false;
+    } while (FindNextFileW(search.get(), &entry));
+    return GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+FolderRemoval ChooseFolderRemoval(const std::wstring& dir)
+{
+    if (IsRootOrUnknown(dir) || !HoldsClientProgram(dir))
+        return FolderRemoval::Nothing;
+    if (PassesGuard(dir, ProtectedFolders()) && HoldsOnlyOwnEntries(dir))
+        return FolderRemoval::Whole;
+    return FolderRemoval::OwnFilesOnly;
 }

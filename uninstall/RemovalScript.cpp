@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include <vector>
 
 namespace {
@@ -57,6 +55,22 @@ bool IsAscii(const std::string& text)
     return true;
 }
 
+std::wstring AsciiWide(const std::string& text)
+{
+    std::wstring wide;
+    for (char c : text)
+        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+    return wide;
+}
+
+std::string AsciiNarrow(const std::wstring& text)
+{
+    std::string narrow;
+    for (wchar_t c : text)
+        narrow.push_back(static_cast<char>(c));
+    return narrow;
+}
+
 // The exact ANSI form of the directory's 8.3 short name; empty when there
 // is none.
 std::string ShortAnsiForm(const std::wstring& dir)
@@ -95,16 +109,31 @@ std::string ComposeRemovalScript(const std::string& dir)
 
 std::string ScriptDirectoryForm(const std::wstring& dir)
 {
-    const std::string exact = ExactAnsi(dir);
-    if (!exact.empty() && IsAscii(exact))
-        return exact;
+    // The interpreter cannot work in a share folder; a "\\?\" name does not
+    // fit the script's own prefix.
+    if (dir.size() >= 2 && dir[0] == L'\\' && dir[1] == L'\\')
+        return std::string();
+    std::string form = ExactAnsi(dir);
     // The interpreter reads a script in the OEM code page, where the ANSI
-    // bytes of other characters mean something else: an ASCII short name
-    // reads the same in both.
-    const std::string shortForm = ShortAnsiForm(dir);
-    if (!shortForm.empty() && (IsAscii(shortForm) || exact.empty()))
-        return shortForm;
-    return exact;
+    // bytes of other characters mean something else: only an ASCII name
+    // reads the same in both, so a name without one gets no script.
+    if (form.empty() || !IsAscii(form))
+        form = ShortAnsiForm(dir);
+    if (form.empty() || !IsAscii(form))
+        return std::string();
+    // The command line that starts the script expands %NAME% whatever the
+    // quoting.
+    if (form.find('%') != std::string::npos)
+        return std::string();
+    return form;
+}
+
+std::wstring ScriptCommandLine(const std::wstring& interpreter, const std::wstring& script)
+{
+    // /d: no AutoRun commands; /v:off: "!" is a plain character; /s with
+    // the doubled quotes: the interpreter strips the outer pair and keeps
+    // the name quoted, so "&", "(" and ")" in it are plain characters too.
+    return L"\"" + interpreter + L"\" /s /d /v:off /c \"\"" + script + L"\"\"";
 }
 
 std::string ParentDirectory(const std::string& dir)
@@ -120,9 +149,11 @@ std::string ParentDirectory(const std::string& dir)
 
 bool WriteRemovalScript(const std::string& dir)
 {
-    if (dir.empty())
+    // Only ASCII names are written (see ScriptDirectoryForm); they read the
+    // same in every code page and widen as they stand.
+    if (dir.empty() || !IsAscii(dir))
         return false;
-    const std::string file = dir + "\\" + ScriptFileName;
+    const std::string file = dir + "\\" + AsciiNarrow(ScriptFileName);
     if (file.size() >= ScriptNameCapacity)
         return false;
     const std::string text = ComposeRemovalScript(dir);
@@ -146,10 +177,27 @@ bool WriteRemovalScript(const std::string& dir)
         }
     }
 
+    wchar_t windows[MAX_PATH] = {};
+    const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    // The interpreter itself, never the .bat association: a user's class
+    // override must not decide what runs elevated.
+    const std::wstring interpreter = std::wstring(windows) + L"\\System32\\cmd.exe";
+    std::wstring commandLine = ScriptCommandLine(interpreter, AsciiWide(file));
     // Started from the parent, so the interpreter does not hold the folder
     // it has to remove.
     const std::string parent = ParentDirectory(dir);
-    const HINSTANCE started = ShellExecuteA(nullptr, "open", file.c_str(), nullptr,
-                                            parent.empty() ? nullptr : parent.c_str(), SW_HIDE);
-    return reinterpret_cast<INT_PTR>(started) > 32;
+    const std::wstring workingDirectory = AsciiWide(parent);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(interpreter.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
 }

@@ -8,17 +8,23 @@
 // name as it stands. Empty when the text does not fit 1024 bytes.
 std::string ComposeRemovalScript(const std::string& dir);
 
-// `dir` in the ANSI code page exactly when that is plain ASCII; otherwise
-// its 8.3 short name when that is plain ASCII (the interpreter reads the
-// script in the OEM code page) or the only exact form; else the exact ANSI
-// form; empty when there is no exact form at all (then no script may be
-// written: a best-fit form may name another directory).
+// The form of `dir` written into the script and onto the interpreter's
+// command line: its ANSI form when that is exact and plain ASCII, else its
+// ASCII 8.3 short name. Empty, so no script is written, when there is no
+// such form (the interpreter reads scripts in the OEM code page, where other
+// bytes name other characters), for a share folder, and for a name with
+// "%" (the command line expands it whatever the quoting).
 std::string ScriptDirectoryForm(const std::wstring& dir);
+
+// The command line that runs `script` with `interpreter`: no AutoRun, no
+// delayed expansion, the name kept quoted.
+std::wstring ScriptCommandLine(const std::wstring& interpreter, const std::wstring& script);
 
 // Working directory for the script: the parent of `dir` ("C:\" for a
 // directory on a drive root); empty when `dir` has no parent.
 std::string ParentDirectory(const std::string& dir);
 
-// Writes <dir>\velmor_uninstall.bat and, only when all of it was written,
-// starts it hidden in the parent of `dir`. True when it was started.
+// Writes <dir>\velmor_uninstall.bat (`dir` in plain ASCII) and, only when
+// all of it was written, starts it hidden with the system's command
+// interpreter in the parent of `dir`. True when it was started.
 bool WriteRemovalScript(const std::string& dir);

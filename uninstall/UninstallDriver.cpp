@@ -71,12 +71,24 @@ int RunUninstall()
     if (!paths.startMenuFolder.empty() && Exists(paths.startMenuFolder))
         DeleteTree(paths.startMenuFolder);
 
-    // Decided before anything is deleted: afterwards "Lumarion.exe" is gone.
-    const bool ownInstallation = IsOwnInstallation(paths.installDir);
-    if (ownInstallation)
-        DeleteTree(paths.installDir);
-    Sleep(ScriptDelayMs);
-    if (ownInstallation)
-        WriteRemovalScript(ScriptDirectoryForm(paths.installDir));
+    RemoveInstallDirectory(paths.installDir);
     return 0;
+}
+
+void RemoveInstallDirectory(const std::wstring& dir)
+{
+    // Decided before anything is deleted: afterwards "Lumarion.exe" is gone.
+    switch (ChooseFolderRemoval(dir)) {
+    case FolderRemoval::Nothing:
+        return;
+    case FolderRemoval::OwnFilesOnly:
+        // The folder stays for what else is in it: no script.
+        RemoveOwnFiles(dir);
+        return;
+    case FolderRemoval::Whole:
+        DeleteTree(dir);
+        Sleep(ScriptDelayMs);
+        WriteRemovalScript(ScriptDirectoryForm(dir));
+        return;
+    }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // Timing of the removal, in milliseconds.
 inline constexpr unsigned TerminateSettleMs = 500;   // after each termination
 inline constexpr unsigned ClientGoneSettleMs = 1000; // after the rounds
@@ -13,3 +15,9 @@ int RunUninstall();
 // Asks before closing a running client and closes it. False when the user
 // answered No: then nothing may be removed.
 bool CloseRunningClient();
+
+// Removes the installation directory as far as it is ours: all of it (the
+// rest through the self-removal script) when it holds nothing else, only
+// our own files when it does or is a protected folder, nothing when it is
+// no installation.
+void RemoveInstallDirectory(const std::wstring& dir);

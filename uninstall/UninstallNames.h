@@ -11,8 +11,16 @@ inline constexpr wchar_t ProductCaption[] = L"ZQLumavex";
 inline constexpr wchar_t ClientWindowClass[] = L"lumavexor";
 // Only a directory holding this file is an installation of ours.
 inline constexpr wchar_t ClientProgramName[] = L"Lumarion.exe";
+inline constexpr wchar_t UninstallProgramName[] = L"Uninstall.exe";
+inline constexpr wchar_t ConfigFileName[] = L"Config.ini";
 // Self-removal script, written into the installation directory.
-inline constexpr char ScriptFileName[] = "velmor_uninstall.bat";
+inline constexpr wchar_t ScriptFileName[] = L"velmor_uninstall.bat";
+
+// Everything of ours that can be in the installation directory: what the
+// setup program installs, and the script. The uninstaller never deletes
+// anything else there.
+inline constexpr const wchar_t* OwnEntries[] = {ClientProgramName, UninstallProgramName, ConfigFileName,
+                                                ScriptFileName};
 
 inline constexpr wchar_t UninstallKeyPath[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";

@@ -186,3 +186,41 @@ TEST(UninstallDeleteTree, MissingPathIsLeftAloneAndExistsReportsWhatIsThere)
     EXPECT_FALSE(Exists(temp.File(L"missing")));
     EXPECT_FALSE(Exists(temp.File(L"missing\\f.lnk")));
 }
+
+TEST(UninstallDeleteTree, NameEndingInADotOrSpaceIsTakenExactlyNeverItsTwin)
+{
+    TempDir temp;
+    // Without the long-path form Windows drops the trailing dot or space
+    // and names the twin.
+    MakeDir(temp.File(L"victim"));
+    MakeFile(temp.File(L"victim\\keep.txt"));
+    for (const wchar_t* name : {L"victim.", L"victim "}) {
+        const std::wstring exact = L"\\\\?\\" + temp.File(name);
+        MakeDir(exact);
+        MakeFile(exact + L"\\inside.txt");
+        DeleteTree(temp.File(name));
+        EXPECT_FALSE(PathExists(exact)) << testing::PrintToString(std::wstring(name));
+        EXPECT_TRUE(PathExists(temp.File(L"victim\\keep.txt"))) << testing::PrintToString(std::wstring(name));
+    }
+    EXPECT_EQ(LongPath(L"C:\\Games\\X\\"), L"\\\\?\\C:\\Games\\X");
+    EXPECT_EQ(LongPath(L"\\\\server\\share\\X"), L"\\\\?\\UNC\\server\\share\\X");
+    EXPECT_EQ(LongPath(L"\\\\?\\C:\\X"), L"\\\\?\\C:\\X");
+}
+
+TEST(UninstallDeleteTree, OwnFilesGoAndEverythingElseStays)
+{
+    TempDir temp;
+    for (const wchar_t* name : {L"Lumarion.exe", L"Uninstall.exe", L"config.ini", L"velmor_uninstall.bat",
+                                L"notes.txt", L"Lumarion.exe.bak"})
+        MakeFile(temp.File(name));
+    MakeDir(temp.File(L"saves"));
+    MakeFile(temp.File(L"saves\\Config.ini"));
+
+    RemoveOwnFiles(temp.path());
+
+    for (const wchar_t* gone : {L"Lumarion.exe", L"config.ini", L"velmor_uninstall.bat"})
+        EXPECT_FALSE(PathExists(temp.File(gone))) << testing::PrintToString(std::wstring(gone));
+    // The running uninstaller stays with the folder.
+    for (const wchar_t* kept : {L"Uninstall.exe", L"notes.txt", L"Lumarion.exe.bak", L"saves\\Config.ini"})
+        EXPECT_TRUE(PathExists(temp.File(kept))) << testing::PrintToString(std::wstring(kept));
+}

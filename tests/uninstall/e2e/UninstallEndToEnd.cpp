@@ -4,6 +4,7 @@
 #include "../DirectoryLinks.h"
 #include "TestFiles.h"
 #include "ui/ScopedHandles.h"
+#include "uninstall/DeleteTree.h"
 
 #include <windows.h>
 
@@ -283,10 +284,9 @@ protected:
     {
         CoInitialize(nullptr);
         DeleteFileW(StandInLog().c_str());
-        // What earlier tests left (the uninstaller and its script) goes, so
-        // every test starts from a fresh installation.
-        for (const std::wstring& name : Entries(InstallDir()))
-            DeleteFileW((InstallDir() + L"\\" + name).c_str());
+        // What earlier tests left goes, so every test starts from a fresh
+        // installation.
+        DeleteTree(InstallDir());
         Process setup = Start(FromUnix(SETUP_PROGRAM), L"/S", L"");
         ASSERT_TRUE(setup.handle) << "cannot start the setup program: " << GetLastError();
         ASSERT_EQ(WaitForSingleObject(setup.handle.get(), 60000), WAIT_OBJECT_0);
@@ -329,13 +329,15 @@ protected:
         EXPECT_EQ(ReadWholeFile(InstallDir() + L"\\velmor_uninstall.bat"), ExpectedScript(Utf8(InstallDir())));
     }
 
-    void ExpectScriptStartedFromParent()
+    void ExpectScriptStartedFromParent(const std::wstring& installDir = InstallDir())
     {
         const std::string log = ReadWholeFile(StandInLog());
         ASSERT_FALSE(log.empty()) << "the script was not started";
-        const std::string script = Utf8(InstallDir()) + "\\velmor_uninstall.bat";
+        const std::string script = Utf8(installDir) + "\\velmor_uninstall.bat";
         EXPECT_NE(log.find("\"" + script + "\""), std::string::npos) << log;
-        EXPECT_NE(log.find("\n" + Utf8(ShellFolderPath(CSIDL_PROGRAM_FILES)) + "\n"), std::string::npos)
+        // The interpreter itself: no AutoRun, no delayed expansion.
+        EXPECT_NE(log.find("cmd.exe\" /s /d /v:off /c \"\""), std::string::npos) << log;
+        EXPECT_NE(log.find("\n" + Utf8(installDir.substr(0, installDir.rfind(L'\\'))) + "\n"), std::string::npos)
             << "working directory must be the parent: " << log;
         // Started once.
         EXPECT_EQ(log.find("velmor_uninstall.bat"), log.rfind("velmor_uninstall.bat")) << log;
@@ -402,14 +404,6 @@ TEST_F(UninstallEndToEnd, WithoutClientNothingIsAskedAndTheScriptIsStarted)
     StandInInterpreter standIn;
     ASSERT_TRUE(standIn.ok);
     CreatePersistedKey();
-    // A link planted in the installation must not lead the (elevated)
-    // uninstaller outside it.
-    const std::wstring outside = L"C:\\outside-" + std::to_wstring(GetCurrentProcessId());
-    ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr));
-    ASSERT_TRUE(CopyFileW((InstallDir() + L"\\Config.ini").c_str(), (outside + L"\\keep.txt").c_str(), FALSE));
-    const std::wstring planted = InstallDir() + L"\\planted";
-    const LinkRemover remover(planted);
-    ASSERT_TRUE(CreateDirectoryLink(planted, outside));
 
     std::vector<wchar_t> environment = StandInInterpreter::Environment();
     const DWORD start = GetTickCount();
@@ -431,12 +425,9 @@ TEST_F(UninstallEndToEnd, WithoutClientNothingIsAskedAndTheScriptIsStarted)
     EXPECT_GE(elapsed, 1000u);
 
     EXPECT_TRUE(CompatibilityValueSet());
-    EXPECT_TRUE(PathExists(outside + L"\\keep.txt"));
-    // Wine cannot remove a Unix link to a directory through Windows calls.
-    ExpectRemoved({L"planted"});
+    ExpectRemoved();
     EXPECT_TRUE(WaitFor([] { return PathExists(StandInLog()); }, 5000));
     ExpectScriptStartedFromParent();
-    std::printf("left in the installation directory: %s\n", Listing(Entries(InstallDir())).c_str());
 }
 
 TEST_F(UninstallEndToEnd, WineCommandInterpreterRunsTheScript)
@@ -449,7 +440,6 @@ TEST_F(UninstallEndToEnd, WineCommandInterpreterRunsTheScript)
 
     // The script deletes the files, then tries to remove the folder.
     const bool filesGone = WaitFor([] { return Entries(InstallDir()).empty(); }, 15000);
-    Sleep(1000);
     std::printf("after Wine's cmd: directory %s, left: %s\n", PathExists(InstallDir()) ? "still there" : "gone",
                 Listing(Entries(InstallDir())).c_str());
     EXPECT_TRUE(filesGone) << "left: " << Listing(Entries(InstallDir()));
@@ -505,4 +495,76 @@ TEST_F(UninstallEndToEnd, RunningClientAnswerYesClosesItAndRemovesEverything)
     ExpectRemoved();
     EXPECT_TRUE(WaitFor([] { return PathExists(StandInLog()); }, 5000));
     ExpectScriptStartedFromParent();
+}
+
+TEST_F(UninstallEndToEnd, FilesNotOursStayWithTheFolderAndNoScriptIsStarted)
+{
+    StandInInterpreter standIn;
+    ASSERT_TRUE(standIn.ok);
+    ASSERT_TRUE(CreateDirectoryW((InstallDir() + L"\\saves").c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW((InstallDir() + L"\\Config.ini").c_str(), (InstallDir() + L"\\saves\\slot1.sav").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((InstallDir() + L"\\Config.ini").c_str(), (InstallDir() + L"\\notes.txt").c_str(), FALSE));
+    // A link planted in the installation must not lead the (elevated)
+    // uninstaller outside it.
+    const std::wstring outside = L"C:\\outside-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW((InstallDir() + L"\\Config.ini").c_str(), (outside + L"\\keep.txt").c_str(), FALSE));
+    const std::wstring planted = InstallDir() + L"\\planted";
+    const LinkRemover remover(planted);
+    ASSERT_TRUE(CreateDirectoryLink(planted, outside));
+
+    std::vector<wchar_t> environment = StandInInterpreter::Environment();
+    uninstaller = Start(InstallDir() + L"\\Uninstall.exe", L"", L"", &environment);
+    ASSERT_TRUE(uninstaller.handle);
+    ASSERT_EQ(WaitForSingleObject(uninstaller.handle.get(), 20000), WAIT_OBJECT_0);
+    EXPECT_EQ(ExitCode(uninstaller), 0u);
+
+    EXPECT_FALSE(RegistrationExists(KEY_WOW64_32KEY));
+    EXPECT_FALSE(PathExists(DesktopShortcut()));
+    EXPECT_FALSE(PathExists(MenuFolder()));
+    EXPECT_EQ(Entries(InstallDir()),
+              (std::vector<std::wstring>{L"Uninstall.exe", L"notes.txt", L"planted", L"saves"}));
+    EXPECT_TRUE(PathExists(InstallDir() + L"\\saves\\slot1.sav"));
+    EXPECT_TRUE(PathExists(outside + L"\\keep.txt"));
+    // The uninstaller has ended: a script it started would have logged by now.
+    EXPECT_FALSE(PathExists(StandInLog())) << ReadWholeFile(StandInLog());
+}
+
+TEST_F(UninstallEndToEnd, SetupInstallsIntoAFolderOfItsOwnAndRefusesSomeoneElses)
+{
+    StandInInterpreter standIn;
+    ASSERT_TRUE(standIn.ok);
+    const std::wstring games = L"C:\\Games-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring keep = games + L"\\OtherGame\\keep.txt";
+    ASSERT_TRUE(CreateDirectoryW(games.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((games + L"\\OtherGame").c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW((InstallDir() + L"\\Config.ini").c_str(), keep.c_str(), FALSE));
+
+    Process setup = Start(FromUnix(SETUP_PROGRAM), L"/S /D=" + games, L"");
+    ASSERT_EQ(WaitForSingleObject(setup.handle.get(), 60000), WAIT_OBJECT_0);
+    ASSERT_EQ(ExitCode(setup), 0u);
+    const std::wstring ownFolder = games + L"\\ZQLumavex";
+    EXPECT_EQ(Entries(ownFolder), (std::vector<std::wstring>{L"Config.ini", L"Lumarion.exe", L"Uninstall.exe"}));
+    EXPECT_EQ(RegistrationText(L"UninstallString"), L"\"" + ownFolder + L"\\Uninstall.exe\"");
+
+    std::vector<wchar_t> environment = StandInInterpreter::Environment();
+    uninstaller = Start(ownFolder + L"\\Uninstall.exe", L"", L"", &environment);
+    ASSERT_TRUE(uninstaller.handle);
+    ASSERT_EQ(WaitForSingleObject(uninstaller.handle.get(), 20000), WAIT_OBJECT_0);
+    EXPECT_TRUE(PathExists(keep));
+    EXPECT_EQ(Entries(games), (std::vector<std::wstring>{L"OtherGame", L"ZQLumavex"}));
+    EXPECT_EQ(Entries(ownFolder), (std::vector<std::wstring>{L"Uninstall.exe", L"velmor_uninstall.bat"}));
+    EXPECT_TRUE(WaitFor([] { return PathExists(StandInLog()); }, 5000));
+    ExpectScriptStartedFromParent(ownFolder);
+
+    // A folder of the same name that holds someone else's files is refused,
+    // and nothing changes.
+    ASSERT_TRUE(DeleteFileW((ownFolder + L"\\Uninstall.exe").c_str()));
+    ASSERT_TRUE(DeleteFileW((ownFolder + L"\\velmor_uninstall.bat").c_str()));
+    ASSERT_TRUE(CopyFileW(keep.c_str(), (ownFolder + L"\\save.dat").c_str(), FALSE));
+    setup = Start(FromUnix(SETUP_PROGRAM), L"/S /D=" + games, L"");
+    ASSERT_EQ(WaitForSingleObject(setup.handle.get(), 60000), WAIT_OBJECT_0);
+    EXPECT_EQ(ExitCode(setup), 2u);
+    EXPECT_EQ(Entries(ownFolder), std::vector<std::wstring>{L"save.dat"});
+    EXPECT_FALSE(RegistrationExists(KEY_WOW64_32KEY));
 }
