@@ -134,6 +134,11 @@ FunctionEnd
 
 Function DirectoryLeave
   Call NormaliseInstallFolder
+  ; The page takes the folder from its field again after this: show the
+  ; player the folder that is really used.
+  FindWindow $1 "#32770" "" $HWNDPARENT
+  GetDlgItem $1 $1 1019
+  SendMessage $1 ${WM_SETTEXT} 0 "STR:$INSTDIR"
   Call CheckInstallFolder
   ${If} $0 != 1
     MessageBox MB_OK|MB_ICONEXCLAMATION "文件夹“$INSTDIR”中已有其他文件。$\r$\n$\r$\n为了不影响这些文件，请选择一个空文件夹或新文件夹。"

@@ -2,6 +2,7 @@
 // Uninstall.exe (the 64-bit build of the uninstaller) removes. Runs in an
 // environment of its own; every test installs afresh.
 #include "../DirectoryLinks.h"
+#include "Screenshot.h"
 #include "TestFiles.h"
 #include "ui/ScopedHandles.h"
 #include "uninstall/DeleteTree.h"
@@ -567,4 +568,100 @@ TEST_F(UninstallEndToEnd, SetupInstallsIntoAFolderOfItsOwnAndRefusesSomeoneElses
     EXPECT_EQ(ExitCode(setup), 2u);
     EXPECT_EQ(Entries(ownFolder), std::vector<std::wstring>{L"save.dat"});
     EXPECT_FALSE(RegistrationExists(KEY_WOW64_32KEY));
+}
+
+namespace {
+
+// The first descendant of `top` with control id `id`, or whose text holds `text`.
+HWND FindChild(HWND top, int id, const wchar_t* text = nullptr)
+{
+    struct Search {
+        int id;
+        const wchar_t* text;
+        HWND found;
+    } search = {id, text, nullptr};
+    EnumChildWindows(top, [](HWND window, LPARAM data) -> BOOL {
+        Search& wanted = *reinterpret_cast<Search*>(data);
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
+        if (wanted.text ? std::wcsstr(text, wanted.text) != nullptr : GetDlgCtrlID(window) == wanted.id) {
+            wanted.found = window;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A visible dialog of process `processId` other than `except`.
+HWND FindDialogOf(DWORD processId, HWND except = nullptr)
+{
+    for (HWND window = FindWindowW(L"#32770", nullptr); window; window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && window != except && IsWindowVisible(window))
+            return window;
+    }
+    return nullptr;
+}
+
+// A screenshot of the setup once `dialog` has painted everything: the paint
+// messages are sent, so this returns after the setup has drawn.
+void SaveSetupScreenshot(HWND dialog, const wchar_t* name)
+{
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    SaveScreenshot(name);
+}
+
+} // namespace
+
+// Also takes the screenshots of the pages (scripts/setup-screenshots.sh).
+TEST_F(UninstallEndToEnd, SetupPagesSpeakChineseAndRefuseSomeoneElsesFolderBeforeWriting)
+{
+    const std::wstring root = L"C:\\Pages-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((root + L"\\Foreign").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((root + L"\\Foreign\\ZQLumavex").c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW((InstallDir() + L"\\Config.ini").c_str(), (root + L"\\Foreign\\ZQLumavex\\save.dat").c_str(), FALSE));
+
+    Process setup = Start(FromUnix(SETUP_PROGRAM), L"", L"");
+    ASSERT_TRUE(setup.handle);
+    HWND page = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (page = FindDialogOf(setup.id)) != nullptr && FindChild(page, 1001); }, 60000));
+    const HWND next = GetDlgItem(page, IDOK);
+    wchar_t caption[64] = {};
+    GetWindowTextW(next, caption, 64);
+    EXPECT_NE(std::wcsstr(caption, L"\u5B89\u88C5"), nullptr) << "the folder page's button says 安装: " << Utf8(caption);
+    SaveSetupScreenshot(page, L"setup-1-folder");
+    SetWindowTextW(FindChild(page, 1019), (root + L"\\Foreign").c_str());
+
+    PostMessageW(page, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(next));
+    HWND refusal = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (refusal = FindDialogOf(setup.id, page)) != nullptr; }, 20000));
+    // "已有其他文件": there are other files in it.
+    EXPECT_NE(FindChild(refusal, 0, L"\u5DF2\u6709\u5176\u4ED6\u6587\u4EF6"), nullptr);
+    SaveSetupScreenshot(refusal, L"setup-2-refused");
+    PostMessageW(refusal, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(refusal); }, 10000));
+    EXPECT_EQ(Entries(root + L"\\Foreign\\ZQLumavex"), std::vector<std::wstring>{L"save.dat"});
+
+    const std::wstring fresh = root + L"\\Fresh";
+    SetWindowTextW(FindChild(page, 1019), fresh.c_str());
+    PostMessageW(page, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(next));
+    ASSERT_TRUE(WaitFor([&] {
+        return RegistrationText(L"InstallLocation") == fresh + L"\\ZQLumavex" && IsWindowEnabled(next);
+    }, 60000)) << Utf8(RegistrationText(L"InstallLocation"));
+    SaveSetupScreenshot(page, L"setup-3-progress");
+
+    PostMessageW(page, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(next));
+    HWND start = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (start = FindChild(page, 0, L"\u7ACB\u5373\u5F00\u59CB\u6E38\u620F")) != nullptr; }, 20000))
+        << "no 立即开始游戏 on the finish page";
+    EXPECT_EQ(SendMessageW(start, BM_GETCHECK, 0, 0), BST_CHECKED);
+    SaveSetupScreenshot(page, L"setup-4-finish");
+    SendMessageW(start, BM_SETCHECK, BST_UNCHECKED, 0);
+    PostMessageW(page, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(next));
+    ASSERT_EQ(WaitForSingleObject(setup.handle.get(), 20000), WAIT_OBJECT_0);
+    EXPECT_EQ(ExitCode(setup), 0u);
+    EXPECT_EQ(Entries(fresh + L"\\ZQLumavex"), (std::vector<std::wstring>{L"Config.ini", L"Lumarion.exe", L"Uninstall.exe"}));
 }
