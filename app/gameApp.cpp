@@ -2,7 +2,7 @@
 
 #include "app/BrowserThread.h"
 #include "browser/CHtmlAppManager.h"
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 #include "app/AppMessages.h"
 #include "windows/CFrameGame.h"
 

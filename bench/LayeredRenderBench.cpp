@@ -10,7 +10,7 @@
 #include "app/CAppManager.h"
 #include "ui/CImageCtrl.h"
 #include "ui/LoadPngImage.h"
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,7 +2,7 @@
 
 #include "app/CAppManager.h"
 #include "browser/HtmlRequest.h"
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 
 #include <list>
 #include <mutex>

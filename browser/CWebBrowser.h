@@ -1,7 +1,7 @@
 #pragma once
 
 #include "browser/CImpIDispatch.h"
-#include "browser/ComPtr.h"
+#include "base/ComPtr.h"
 
 #include <windows.h>
 

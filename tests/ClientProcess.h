@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TestFiles.h"
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 
 #include <windows.h>
 

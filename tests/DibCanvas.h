@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/GdiPlusInclude.h"
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 
 #include <cstdint>
 #include <memory>

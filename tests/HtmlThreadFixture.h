@@ -7,7 +7,7 @@
 #include "app/BrowserThread.h"
 #include "browser/CHtmlAppManager.h"
 #include "browser/CMyHtml.h"
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 
 #include "TestApp.h"
 #include "ui/CWindowCtrl.h"

@@ -1,7 +1,7 @@
 #include "Screenshot.h"
 
 #include "ui/GdiPlusInclude.h"
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 
 #include <memory>
 #include <vector>

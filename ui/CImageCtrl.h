@@ -3,7 +3,7 @@
 #include "ui/CImagePaint.h"
 #include "ui/CWindowCtrl.h"
 #include "ui/GdiPlusInclude.h"
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 
 #include <array>
 

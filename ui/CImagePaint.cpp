@@ -5,7 +5,7 @@
 #include "ui/CImageStatic.h"
 #include "ui/CSanDC.h"
 #include "ui/LoadPngImage.h"
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 
 #include <windowsx.h>
 

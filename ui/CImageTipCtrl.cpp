@@ -1,6 +1,6 @@
 #include "ui/CImageTipCtrl.h"
 
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 #include "ui/UiFont.h"
 
 #include <cwchar>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "ui/CShadowCtrl.h"
 
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 
 CShadowCtrl::CShadowCtrl()
 {

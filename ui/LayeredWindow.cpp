@@ -1,6 +1,6 @@
 #include "ui/LayeredWindow.h"
 
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 
 UpdateLayeredWindowFn MakeLayered(HWND window)
 {

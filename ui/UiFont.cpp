@@ -1,6 +1,6 @@
 #include "ui/UiFont.h"
 
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 
 #include <cwchar>
 

@@ -1,6 +1,6 @@
 #include "uninstall/ClientWindow.h"
 
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 
 #include <strsafe.h>
 

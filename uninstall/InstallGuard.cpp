@@ -1,6 +1,6 @@
 #include "uninstall/InstallGuard.h"
 
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 #include "uninstall/DeleteTree.h"
 #include "uninstall/UninstallHandles.h"
 #include "uninstall/UninstallNames.h"

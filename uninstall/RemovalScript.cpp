@@ -1,6 +1,6 @@
 #include "uninstall/RemovalScript.h"
 
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 #include "uninstall/UninstallNames.h"
 
 #include <windows.h>

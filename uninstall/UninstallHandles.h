@@ -6,7 +6,7 @@
 #include <type_traits>
 
 // Single owners for the registry keys and directory searches of the
-// uninstaller (kernel handles use ScopedHandle from ui/ScopedHandles.h).
+// uninstaller (kernel handles use ScopedHandle from base/ScopedHandles.h).
 
 struct RegKeyDeleter {
     void operator()(HKEY key) const

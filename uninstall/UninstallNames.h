@@ -1,14 +1,12 @@
 #pragma once
 
+#include "base/ProductNames.h"
+
 #include <cstddef>
 
 // Names shared by the setup program and the uninstaller: the setup creates
 // exactly these, the uninstaller removes exactly these.
 
-// Message box caption, uninstall key, desktop shortcut and Start-menu folder.
-inline constexpr wchar_t ProductCaption[] = L"ZQLumavex";
-// Top-level class of the running client's game window.
-inline constexpr wchar_t ClientWindowClass[] = L"lumavexor";
 // Only a directory holding this file is an installation of ours.
 inline constexpr wchar_t ClientProgramName[] = L"Lumarion.exe";
 inline constexpr wchar_t UninstallProgramName[] = L"Uninstall.exe";

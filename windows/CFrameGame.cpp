@@ -2,8 +2,9 @@
 
 #include "app/AppMessages.h"
 #include "app/gameApp.h"
+#include "base/ComPtr.h"
+#include "base/ProductNames.h"
 #include "browser/CHtmlAppManager.h"
-#include "browser/ComPtr.h"
 #include "ui/CImageButton.h"
 #include "ui/CImageItem.h"
 #include "ui/CImageStatic.h"
@@ -112,7 +113,7 @@ void ShowIfWindow(HWND window, int command)
 CFrameGame::CFrameGame()
 {
     StringCchPrintfW(captionText, 260, L"%s", L"Lumavex");
-    SetWindowClassName(L"lumavexor");
+    SetWindowClassName(ClientWindowClass);
 }
 
 CFrameGame::~CFrameGame() = default;

@@ -4,7 +4,7 @@
 #include "TestApp.h"
 #include "ui/CShadowCtrl.h"
 #include "ui/RoundRectPath.h"
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 #include "ui/ShadowOutlines.h"
 
 #include <gtest/gtest.h>

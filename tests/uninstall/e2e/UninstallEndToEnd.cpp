@@ -4,7 +4,7 @@
 #include "../DirectoryLinks.h"
 #include "Screenshot.h"
 #include "TestFiles.h"
-#include "ui/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 #include "uninstall/DeleteTree.h"
 
 #include <windows.h>
