@@ -1,5 +1,7 @@
 #include "Screenshot.h"
 
+#include "TestApp.h"
+
 #include "ui/GdiPlusInclude.h"
 #include "ui/ScopedHandles.h"
 
@@ -124,8 +126,34 @@ ScreenCapture CaptureScreenWhen(const wchar_t* name, const std::function<bool(co
 {
     const DWORD start = GetTickCount();
     for (;;) {
+        // This thread's own windows draw when their messages are handled.
+        PumpUntil([] { return true; }, 0);
         ScreenCapture screen(name);
         if (!screen.ok() || drawn(screen) || GetTickCount() - start >= timeoutMs)
             return screen;
     }
+}
+
+std::vector<int> MenuRowsWithoutCaption(HWND menu, const wchar_t* name)
+{
+    RECT m = {0, 0, 0, 0};
+    GetWindowRect(menu, &m);
+    const int rows = (m.bottom - m.top) / 24;
+    auto ink = [&](const ScreenCapture& screen, int row) {
+        const RECT r = {m.left + 1, m.top + row * 24 + 2, m.right - 2, m.top + row * 24 + 23};
+        return screen.Count(r, [](DWORD c) { return ((c >> 16) & 0xFF) < 90; }) > 8;
+    };
+    auto missing = [&](const ScreenCapture& screen) {
+        std::vector<int> empty;
+        for (int row = 0; row < rows; ++row) {
+            if (!ink(screen, row))
+                empty.push_back(row);
+        }
+        return empty;
+    };
+    const ScreenCapture screen =
+        CaptureScreenWhen(name, [&](const ScreenCapture& s) { return rows > 0 && missing(s).empty(); });
+    if (!screen.ok() || rows <= 0)
+        return {-1};
+    return missing(screen);
 }

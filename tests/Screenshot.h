@@ -36,3 +36,7 @@ private:
 // may not have been drawn yet) or `timeoutMs` passes; the last capture.
 ScreenCapture CaptureScreenWhen(const wchar_t* name, const std::function<bool(const ScreenCapture&)>& drawn,
                                 DWORD timeoutMs = 5000);
+
+// Rows of a client popup menu (24 pixels high) that hold no caption ink
+// (dark pixels on the light menu) on the screen; empty when all are drawn.
+std::vector<int> MenuRowsWithoutCaption(HWND menu, const wchar_t* name);
