@@ -38,15 +38,33 @@ reg_string() {
   printf '%s' "${p//\"/\\\"}"
 }
 
+# True when PID is alive and its command line holds WORD: a pid file left by
+# an earlier run may name a process that has since been replaced by another.
+ours() {
+  [ -r "/proc/$1/cmdline" ] && tr '\0' ' ' <"/proc/$1/cmdline" | grep -qF -- "$2"
+}
+
 stop_env() {
   if [ -d "$dir/prefix" ]; then
+    # Ended and waited for: a server still shutting down keeps the socket of
+    # a prefix that a new one at the same path (same inode) would reach.
     WINEPREFIX="$dir/prefix" wineserver -k 2>/dev/null || true
+    WINEPREFIX="$dir/prefix" wineserver -w 2>/dev/null || true
   fi
+  local pidfile pid word
   for pidfile in "$dir/xvfb.pid" "$dir/site.pid"; do
-    if [ -f "$pidfile" ]; then
-      kill "$(cat "$pidfile")" 2>/dev/null || true
-      rm -f "$pidfile"
+    [ -f "$pidfile" ] || continue
+    pid=$(cat "$pidfile")
+    word=Xvfb
+    [ "$pidfile" = "$dir/site.pid" ] && word=demo_site.py
+    if [ -n "$pid" ] && ours "$pid" "$word"; then
+      kill "$pid" 2>/dev/null || true
+      for _ in $(seq 50); do
+        ours "$pid" "$word" || break
+        sleep 0.1
+      done
     fi
+    rm -f "$pidfile"
   done
 }
 
@@ -54,10 +72,25 @@ stop_env() {
 # 32-bit loader when wine32 is installed, and some kernels cannot run it.
 wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
 
+# A failing step says which one and shows the output it left.
+failed() {
+  local rc=$? line=$1 command=$2 log
+  echo "wine-env.sh $action $dir: line $line: '$command' failed with exit code $rc" >&2
+  for log in "$dir/wineboot.log" "$dir/regedit.log" "$dir/xvfb.log" "$dir/site.out"; do
+    if [ -s "$log" ]; then
+      echo "--- $log" >&2
+      tail -n 40 "$log" >&2
+    fi
+  done
+}
+trap 'failed "$LINENO" "$BASH_COMMAND"' ERR
+trap 'echo "wine-env.sh $action $dir: stopped by a signal" >&2; exit 143' TERM INT HUP
+
 case "$action" in
 setup)
   stop_env
-  rm -rf "$dir/prefix" "$dir/home" "$dir/ready" "$dir/display" "$dir/site.port" "$dir/site.log"
+  rm -rf "$dir/prefix" "$dir/home" "$dir/ready" "$dir/display" "$dir/site.port" "$dir/site.log" \
+    "$dir/wineboot.log" "$dir/regedit.log" "$dir/xvfb.log" "$dir/site.out"
   mkdir -p "$dir/home" "$dir/artifacts"
 
   setsid python3 "$root/tools/demo_site.py" --port-file "$dir/site.port" --log "$dir/site.log" \
@@ -112,7 +145,7 @@ setup)
   printf '%s\r\n' "${lines[@]}" | iconv -f UTF-8 -t UTF-16LE >"$reg.body"
   { printf '\xff\xfe'; cat "$reg.body"; } >"$reg"
   rm -f "$reg.body"
-  "$wine64" regedit /S "$(windows_path "$reg")" >/dev/null 2>&1
+  "$wine64" regedit /S "$(windows_path "$reg")" >"$dir/regedit.log" 2>&1
   for _ in $(seq 50); do
     [ -s "$dir/site.port" ] && break
     sleep 0.1

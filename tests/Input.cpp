@@ -1,5 +1,7 @@
 #include "Input.h"
 
+#include "TestApp.h"
+
 #include <map>
 #include <string>
 
@@ -91,6 +93,98 @@ void PressChord(std::initializer_list<WORD> keys)
         --it;
         SendKey(*it, true);
     }
+}
+
+bool SettleCursorAt(int x, int y)
+{
+    auto there = [&] {
+        POINT p = {0, 0};
+        GetCursorPos(&p);
+        return p.x == x && p.y == y;
+    };
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const bool display = MoveDisplayPointer(x, y);
+        MoveMouseTo(x, y);
+        if (!display) {
+            // No display pointer to move: the injected move is all there is.
+            return PumpUntil(there, 300);
+        }
+        // Past Wine's 100 ms the position comes from the display, so it
+        // must still be right after that.
+        if (PumpUntil(there, 1500) && !PumpUntil([&] { return !there(); }, 150))
+            return true;
+    }
+    return false;
+}
+
+HWND KeyboardFocus()
+{
+    const HWND foreground = GetForegroundWindow();
+    if (!foreground)
+        return nullptr;
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+bool GiveKeyboardFocus(HWND window, DWORD timeoutMs)
+{
+    if (!IsWindow(window))
+        return false;
+    auto focused = [window] { return KeyboardFocus() == window; };
+    if (focused())
+        return true;
+    if (GetAncestor(window, GA_ROOT) == window) {
+        SetForegroundWindow(window);
+    } else {
+        RECT r = {0, 0, 0, 0};
+        GetWindowRect(window, &r);
+        const int x = (r.left + r.right) / 2;
+        const int y = (r.top + r.bottom) / 2;
+        SettleCursorAt(x, y);
+        ClickAt(x, y);
+    }
+    return PumpUntil(focused, timeoutMs);
+}
+
+bool PressUntil(HWND focus, std::initializer_list<WORD> keys, const std::function<bool()>& effect,
+                DWORD timeoutMs, int attempts)
+{
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (!GiveKeyboardFocus(focus))
+            continue;
+        PressChord(keys);
+        if (PumpUntil(effect, timeoutMs))
+            return true;
+    }
+    return false;
+}
+
+bool ClickUntil(POINT at, const std::function<bool()>& effect, DWORD timeoutMs, int attempts)
+{
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (!SettleCursorAt(at.x, at.y))
+            continue;
+        ClickAt(at.x, at.y);
+        if (PumpUntil(effect, timeoutMs))
+            return true;
+    }
+    return false;
+}
+
+bool HoverUntil(POINT at, const std::function<bool()>& effect, DWORD timeoutMs, int attempts)
+{
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (attempt > 0)
+            SettleCursorAt(at.x + (attempt % 2 ? 1 : -1), at.y);
+        if (!SettleCursorAt(at.x, at.y))
+            continue;
+        if (PumpUntil(effect, timeoutMs))
+            return true;
+    }
+    return false;
 }
 
 TimerScript::TimerScript(std::function<bool()> s, UINT intervalMs) : step(std::move(s))

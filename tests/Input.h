@@ -24,6 +24,41 @@ bool MoveDisplayPointer(int x, int y);
 void PressKey(WORD virtualKey);
 void PressChord(std::initializer_list<WORD> keys);
 
+// Acknowledged input, for driving windows of any process on a busy machine.
+// There is no window manager on Xvfb and Wine drops input now and then under
+// load, so each helper first makes sure where the input will go, then waits
+// for the effect that proves it arrived, and sends the input again (up to
+// `attempts` times in all) when that effect does not come. They answer this
+// thread's own windows while they wait.
+
+// Puts the cursor at (x, y), on the display too, and waits until both
+// agree: Wine reads the display's pointer back as soon as injected moves
+// stop, so a pointer left elsewhere would end hovers and move menus.
+bool SettleCursorAt(int x, int y);
+
+// The window with the keyboard focus in the foreground window's thread (of
+// whatever process), or null.
+HWND KeyboardFocus();
+
+// Makes `window` the one that receives keys: a top-level window is made the
+// foreground window, a child window is clicked in its middle. True once the
+// keyboard focus is confirmed on `window`.
+bool GiveKeyboardFocus(HWND window, DWORD timeoutMs = 3000);
+
+// Presses the chord with the focus confirmed on `focus` until `effect`
+// holds (within `timeoutMs` of each press). Effects are meant to be ones
+// that a key press repeated by mistake would not undo, or slow enough to
+// come well within the timeout.
+bool PressUntil(HWND focus, std::initializer_list<WORD> keys, const std::function<bool()>& effect,
+                DWORD timeoutMs = 4000, int attempts = 3);
+
+// Clicks at (x, y), the pointer settled there first, until `effect` holds.
+bool ClickUntil(POINT at, const std::function<bool()>& effect, DWORD timeoutMs = 4000, int attempts = 3);
+
+// Rests the pointer at `at` until `effect` holds (a hover effect such as a
+// tooltip); each new attempt comes at it from a pixel away.
+bool HoverUntil(POINT at, const std::function<bool()>& effect, DWORD timeoutMs = 3000, int attempts = 3);
+
 // Runs `step` on this thread every `intervalMs` from inside whatever message
 // loop is running (a thread timer), until it returns true. Stops at
 // destruction.

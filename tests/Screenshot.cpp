@@ -1,5 +1,7 @@
 #include "Screenshot.h"
 
+#include "TestApp.h"
+
 #include "ui/GdiPlusInclude.h"
 #include "base/ScopedHandles.h"
 
@@ -67,4 +69,91 @@ std::wstring SaveScreenshot(const wchar_t* name)
         Sleep(50);
     }
     return {};
+}
+
+ScreenCapture::ScreenCapture(const wchar_t* name)
+{
+    const std::wstring file = SaveScreenshot(name);
+    if (file.empty())
+        return;
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok)
+        return;
+    {
+        Gdiplus::Bitmap picture(WindowsPath(file).c_str());
+        Gdiplus::BitmapData data = {};
+        Gdiplus::Rect all(0, 0, static_cast<INT>(picture.GetWidth()), static_cast<INT>(picture.GetHeight()));
+        if (picture.GetLastStatus() == Gdiplus::Ok && all.Width > 0 && all.Height > 0 &&
+            picture.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) == Gdiplus::Ok) {
+            width = all.Width;
+            height = all.Height;
+            pixels.resize(static_cast<size_t>(width) * height);
+            for (int y = 0; y < height; ++y) {
+                const auto* row = reinterpret_cast<const DWORD*>(static_cast<const BYTE*>(data.Scan0) +
+                                                                 static_cast<ptrdiff_t>(y) * data.Stride);
+                for (int x = 0; x < width; ++x)
+                    pixels[static_cast<size_t>(y) * width + x] = row[x] | 0xFF000000;
+            }
+            picture.UnlockBits(&data);
+        }
+    }
+    Gdiplus::GdiplusShutdown(token);
+}
+
+DWORD ScreenCapture::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width || y >= height)
+        return 0;
+    return pixels[static_cast<size_t>(y) * width + x];
+}
+
+int ScreenCapture::Count(const RECT& area, const std::function<bool(DWORD)>& match) const
+{
+    int count = 0;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            if (x >= 0 && y >= 0 && x < width && y < height && match(Pixel(x, y)))
+                ++count;
+        }
+    }
+    return count;
+}
+
+
+ScreenCapture CaptureScreenWhen(const wchar_t* name, const std::function<bool(const ScreenCapture&)>& drawn,
+                                DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        // This thread's own windows draw when their messages are handled.
+        PumpUntil([] { return true; }, 0);
+        ScreenCapture screen(name);
+        if (!screen.ok() || drawn(screen) || GetTickCount() - start >= timeoutMs)
+            return screen;
+    }
+}
+
+std::vector<int> MenuRowsWithoutCaption(HWND menu, const wchar_t* name)
+{
+    RECT m = {0, 0, 0, 0};
+    GetWindowRect(menu, &m);
+    const int rows = (m.bottom - m.top) / 24;
+    auto ink = [&](const ScreenCapture& screen, int row) {
+        const RECT r = {m.left + 1, m.top + row * 24 + 2, m.right - 2, m.top + row * 24 + 23};
+        return screen.Count(r, [](DWORD c) { return ((c >> 16) & 0xFF) < 90; }) > 8;
+    };
+    auto missing = [&](const ScreenCapture& screen) {
+        std::vector<int> empty;
+        for (int row = 0; row < rows; ++row) {
+            if (!ink(screen, row))
+                empty.push_back(row);
+        }
+        return empty;
+    };
+    const ScreenCapture screen =
+        CaptureScreenWhen(name, [&](const ScreenCapture& s) { return rows > 0 && missing(s).empty(); });
+    if (!screen.ok() || rows <= 0)
+        return {-1};
+    return missing(screen);
 }

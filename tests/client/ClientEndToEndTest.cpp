@@ -5,6 +5,7 @@
 // browser), driven with real mouse and keyboard input and judged by what
 // the screen, the windows, the test site and the probe show.
 #include "ClientProcess.h"
+#include "DibCanvas.h"
 #include "Input.h"
 #include "LogTail.h"
 #include "Screenshot.h"
@@ -131,53 +132,15 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000)
     return PumpUntil(condition, timeoutMs);
 }
 
-// Puts the cursor at (x, y), on the display too, and waits until both
-// agree: Wine reads the display's pointer back as soon as injected moves
-// stop, so a pointer left elsewhere would end hovers and move menus.
-bool SettleCursorAt(int x, int y)
+void Settle(POINT at)
 {
-    auto there = [&] {
-        POINT p = {0, 0};
-        GetCursorPos(&p);
-        return p.x == x && p.y == y;
-    };
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const bool display = MoveDisplayPointer(x, y);
-        MoveMouseTo(x, y);
-        if (!display) {
-            // No display pointer to move: the injected move is all there is.
-            return WaitFor(there, 300);
-        }
-        // Past Wine's 100 ms the position comes from the display.
-        PumpFor(150);
-        if (WaitFor(there, 1500))
-            return true;
-    }
-    ADD_FAILURE() << "the pointer did not come to " << x << ", " << y;
-    return false;
-}
-
-void Click(POINT at)
-{
-    SettleCursorAt(at.x, at.y);
-    ClickAt(at.x, at.y);
+    EXPECT_TRUE(SettleCursorAt(at.x, at.y)) << "the pointer did not come to " << at.x << ", " << at.y;
 }
 
 void RightClick(POINT at)
 {
-    SettleCursorAt(at.x, at.y);
+    Settle(at);
     RightClickAt(at.x, at.y);
-}
-
-void DoubleClick(POINT at)
-{
-    SettleCursorAt(at.x, at.y);
-    DoubleClickAt(at.x, at.y);
-}
-
-void Hover(POINT at)
-{
-    SettleCursorAt(at.x, at.y);
 }
 
 // A point in the part of a menu row that lies on the screen (the tray menu
@@ -222,6 +185,12 @@ std::vector<HWND> NewTrayIcons(const std::vector<HWND>& before)
     return added;
 }
 
+// Light ink (captions) on the client's dark title bar and menus' shadows.
+bool Light(DWORD c)
+{
+    return RedOf(c) > 110 && GreenOf(c) > 110 && BlueOf(c) > 110;
+}
+
 POINT Centre(const RECT& r)
 {
     POINT p = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -259,26 +228,14 @@ public:
     OtherApplication& operator=(const OtherApplication&) = delete;
 
     // Shows the window and clicks into it, as a user switching to it would.
+    // A click before the display has the window goes to what lies below.
     bool Activate()
     {
         ShowWindow(window, SW_SHOWNOACTIVATE);
-        const POINT p = Centre(WindowRect(window));
-        // A click before the display has the window goes to what lies below.
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            PumpFor(150);
-            Click(p);
-            if (WaitFor([&] { return GetForegroundWindow() == window; }, 1000))
-                return true;
-        }
-        return false;
+        return ClickUntil(Centre(WindowRect(window)), [&] { return KeyboardFocus() == window; }, 1500);
     }
-    void Hide()
-    {
-        ShowWindow(window, SW_HIDE);
-        PumpFor(200);
-    }
+    void Hide() { ShowWindow(window, SW_HIDE); }
 
-private:
     HWND window = nullptr;
 };
 
@@ -416,10 +373,57 @@ protected:
         return nullptr;
     }
 
-    // Clicks a point given in the game window's client coordinates.
-    void ClickGame(int x, int y)
+    // Where keys typed into the game window go: its focused part, or the
+    // window itself when the focus is elsewhere.
+    HWND GameFocus() const
     {
-        Click(ScreenPoint(game, x, y));
+        const HWND focus = KeyboardFocus();
+        return focus && (focus == game || IsChild(game, focus)) ? focus : game;
+    }
+
+    // Clicks into the page until it has the keyboard focus; that window.
+    HWND FocusPage(POINT at)
+    {
+        HWND page = nullptr;
+        ClickUntil(at, [&] {
+            page = KeyboardFocus();
+            return page && IsChild(game, page);
+        });
+        return page && IsChild(game, page) ? page : nullptr;
+    }
+
+    // How often the page was offered a key press (WM_KEYDOWN or
+    // WM_SYSKEYDOWN) of this key.
+    size_t PageKeyPresses(WORD key) const
+    {
+        char down[80];
+        char sysDown[80];
+        snprintf(down, sizeof(down), "TranslateAccelerator message=0x00000100 key=0x%08x", key);
+        snprintf(sysDown, sizeof(sysDown), "TranslateAccelerator message=0x00000104 key=0x%08x", key);
+        const std::string log = DoubleLog();
+        size_t count = 0;
+        for (const char* pattern : {down, sysDown}) {
+            for (size_t at = log.find(pattern); at != std::string::npos; at = log.find(pattern, at + 1))
+                ++count;
+        }
+        return count;
+    }
+
+    // Picks row `row` of the client's popup menu (opened by `open` when not
+    // showing) until `effect` holds: a menu that lost the activation before
+    // the click hides, and the click then needs a menu again.
+    bool ChooseRow(const std::function<HWND()>& open, int row, const std::function<bool()>& effect)
+    {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            HWND menu = VisibleClientWindow(L"velmor_menu");
+            if (!menu)
+                menu = open();
+            if (!menu)
+                continue;
+            if (ClickUntil(RowPoint(menu, row), effect, 4000, 1))
+                return true;
+        }
+        return false;
     }
 
     std::string DoubleLog() const { return ReadWholeFile(doubleLog); }
@@ -515,14 +519,24 @@ TEST_F(ClientEndToEnd, LoginViewIsPlacedOnTheBackgroundFollowsItsDragIgnoresKeys
                                      std::string::npos; },
                         10000));
     EXPECT_EQ(BrowserTop(), 0);
-    PumpFor(300);
-    EXPECT_FALSE(SaveScreenshot(L"client-login-view").empty());
+    // The background's artwork shows around the page.
+    {
+        const RECT b = WindowRect(back);
+        auto drawn = [&](const ScreenCapture& s) {
+            return s.Count(MakeRect(b.left, b.top, b.left + GameOffsetX, b.bottom),
+                           [](DWORD c) { return (c & 0xFFFFFF) != 0; });
+        };
+        const ScreenCapture screen = CaptureScreenWhen(
+            L"client-login-view", [&](const ScreenCapture& s) { return drawn(s) > GameOffsetX * BackHeight / 2; });
+        ASSERT_TRUE(screen.ok());
+        EXPECT_GT(drawn(screen), GameOffsetX * BackHeight / 2) << "the background is not drawn";
+    }
 
     // A real drag of the background carries the game window along.
     const std::vector<HWND> iconsBefore = TrayIcons();
     RECT before = WindowRect(back);
     const POINT from = ScreenPoint(back, 300, 450);
-    SettleCursorAt(from.x, from.y);
+    Settle(from);
     INPUT press = {};
     press.type = INPUT_MOUSE;
     press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -547,21 +561,20 @@ TEST_F(ClientEndToEnd, LoginViewIsPlacedOnTheBackgroundFollowsItsDragIgnoresKeys
     // Keys of the game view mean nothing yet, whether the background has
     // the focus (main thread, as after the drag) ...
     before = WindowRect(back);
+    ASSERT_TRUE(GiveKeyboardFocus(back)) << "focus on " << KeyboardFocus();
     PressKey(VK_F10);
     PressKey(VK_ESCAPE);
     PressChord({VK_MENU, 'D'});
-    PumpFor(300);
-    // ... or the page (browser thread) ...
-    ClickGame(300, 300);
-    PumpFor(300);
-    PressKey(VK_F10);
-    PressKey(VK_ESCAPE);
-    PressChord({VK_MENU, 'D'});
-    // ... which was offered them, so they did arrive.
-    EXPECT_TRUE(WaitFor([&] { return DoubleLog().find("TranslateAccelerator message=0x00000104 key=0x00000079") !=
-                                     std::string::npos; },
-                        3000))
+    // ... or the page (browser thread), which is offered them, so they did
+    // arrive.
+    const HWND page = FocusPage(ScreenPoint(game, 300, 300));
+    ASSERT_NE(page, nullptr) << "the page did not take the focus";
+    const size_t f10 = PageKeyPresses(VK_F10);
+    EXPECT_TRUE(PressUntil(page, {VK_F10}, [&] { return PageKeyPresses(VK_F10) > f10; }))
         << "F10 never reached the page";
+    const size_t esc = PageKeyPresses(VK_ESCAPE);
+    EXPECT_TRUE(PressUntil(page, {VK_ESCAPE}, [&] { return PageKeyPresses(VK_ESCAPE) > esc; }));
+    PressChord({VK_MENU, 'D'});
     // Longer than the game view would take to come.
     PumpFor(2500);
     EXPECT_TRUE(IsWindowVisible(game));
@@ -576,19 +589,19 @@ TEST_F(ClientEndToEnd, LoginViewIsPlacedOnTheBackgroundFollowsItsDragIgnoresKeys
     // The background's payment button hands the bare payment page to the
     // default browser (no user name, no server yet).
     const POINT pay = ScreenPoint(back, 800, 179);
-    Click(pay);
     const std::string payment = platform + "/pay?gid=148";
-    EXPECT_TRUE(WaitFor([&] { return opened->Count(payment) == 1; }, 10000)) << payment;
+    EXPECT_TRUE(ClickUntil(pay, [&] { return opened->Count(payment) >= 1; }, 10000)) << payment;
+    EXPECT_EQ(opened->Count(payment), 1u);
 
     // Its close button asks first; confirmed, the client ends by itself.
     const POINT close = ScreenPoint(back, 1325, 135);
-    Click(close);
     HWND dialog = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (dialog = VisibleClientWindow(L"velmorkastel")) != nullptr; }, 5000));
+    ASSERT_TRUE(ClickUntil(close, [&] { return (dialog = VisibleClientWindow(L"velmorkastel")) != nullptr; }));
     const POINT confirm = ScreenPoint(dialog, 84, 117);
-    Click(confirm);
+    ASSERT_TRUE(ClickUntil(confirm, [&] { return !client->Running(); }, 10000))
+        << "the client did not end after the confirmed close";
     DWORD code = 1234;
-    ASSERT_TRUE(client->WaitForExit(10000, code)) << "the client did not end after the confirmed close";
+    ASSERT_TRUE(client->WaitForExit(0, code));
     EXPECT_EQ(code, 0u);
 }
 
@@ -609,7 +622,27 @@ TEST_F(ClientEndToEnd, GameViewIsMaximisedInItsShadowOpensPagesInTheDefaultBrows
     EXPECT_TRUE(IsWindowVisible(back)) << "no shadow in the game view";
     EXPECT_TRUE(RectIs(WindowRect(back), Inflated(WindowRect(game), ShadowSize)));
     EXPECT_FALSE(IsTopmost(game));
-    EXPECT_FALSE(SaveScreenshot(L"client-game-view").empty());
+    // The title bar's dark blue background, with the links' captions drawn
+    // in light ink on it.
+    {
+        const POINT title = ScreenPoint(game, 300, 12);
+        auto caption = [&](const ScreenCapture& s, int anchor) {
+            const POINT link = ScreenPoint(game, ClientRight(game) - anchor - LinkWidth, 0);
+            return s.Count(MakeRect(link.x + 5, link.y + 7, link.x + LinkWidth - 5, link.y + 19), Light);
+        };
+        const int anchors[] = {PaymentAnchor, 215, 170, 125};
+        const ScreenCapture screen = CaptureScreenWhen(L"client-game-view", [&](const ScreenCapture& s) {
+            bool all = ColorNear(s.Pixel(title.x, title.y), 0xFF1A2548, 16);
+            for (int anchor : anchors)
+                all = all && caption(s, anchor) > 40;
+            return all;
+        });
+        ASSERT_TRUE(screen.ok());
+        EXPECT_TRUE(ColorNear(screen.Pixel(title.x, title.y), 0xFF1A2548, 16))
+            << std::hex << screen.Pixel(title.x, title.y);
+        for (int anchor : anchors)
+            EXPECT_GT(caption(screen, anchor), 40) << "no caption on the link " << anchor << " pixels from the right";
+    }
 
     // New windows: the web page went to the default browser, the mail
     // address did not; neither window opened.
@@ -622,27 +655,20 @@ TEST_F(ClientEndToEnd, GameViewIsMaximisedInItsShadowOpensPagesInTheDefaultBrows
 
     // The payment link carries the server id, cut at the next parameter.
     const int right = ClientRight(game);
-    ClickGame(AnchoredCentreX(right, PaymentAnchor, LinkWidth), 13);
     const std::string payment = platform + "/pay?gid=148&user_name=&server_id=S42";
-    EXPECT_TRUE(WaitFor([&] { return opened->Count(payment) == 1; }, 10000)) << payment;
-    PumpFor(500);
+    EXPECT_TRUE(ClickUntil(ScreenPoint(game, AnchoredCentreX(right, PaymentAnchor, LinkWidth), 13),
+                           [&] { return opened->Count(payment) >= 1; }, 10000))
+        << payment;
+    EXPECT_EQ(opened->Count(payment), 1u);
     for (const auto& line : opened->Lines())
         EXPECT_TRUE(line == popup || line == payment) << "unexpected address handed on: " << line;
 
     // Hovering a title-bar button shows the tooltip after a moment; leaving
     // the title bar for the page hides it.
     const POINT fullScreenButton = ScreenPoint(game, AnchoredCentreX(right, FullScreenAnchor, TitleButtonWidth), 12);
-    Hover(fullScreenButton);
     HWND tip = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (tip = VisibleClientWindow(L"ToolTip")) != nullptr; }, 3000));
-    // Under load Wine may read the display's pointer back before the move
-    // lands, putting the cursor over the button again: move once more then.
-    bool hidden = false;
-    for (int attempt = 0; attempt < 3 && !hidden; ++attempt) {
-        Hover(ScreenPoint(game, right / 2, 400));
-        hidden = WaitFor([&] { return !IsWindowVisible(tip); }, 1500);
-    }
-    EXPECT_TRUE(hidden);
+    ASSERT_TRUE(HoverUntil(fullScreenButton, [&] { return (tip = VisibleClientWindow(L"ToolTip")) != nullptr; }));
+    EXPECT_TRUE(HoverUntil(ScreenPoint(game, right / 2, 400), [&] { return !IsWindowVisible(tip); }));
 }
 
 TEST_F(ClientEndToEnd, FullScreenTogglesWithF10AndEscFromTheWindowAndFromThePage)
@@ -653,9 +679,10 @@ TEST_F(ClientEndToEnd, FullScreenTogglesWithF10AndEscFromTheWindowAndFromThePage
     TopmostMarker marker;
 
     // Restored first, so that full screen differs from the window's place.
-    ClickGame(AnchoredCentreX(ClientRight(game), RestoreAnchor, TitleButtonWidth), 12);
-    ASSERT_TRUE(WaitFor([&] { return !IsZoomed(game); }, 3000));
-    PumpFor(300);
+    ASSERT_TRUE(ClickUntil(ScreenPoint(game, AnchoredCentreX(ClientRight(game), RestoreAnchor, TitleButtonWidth), 12),
+                           [&] { return !IsZoomed(game); }));
+    WaitFor([&] { return IsWindowVisible(back) && SameRect(WindowRect(back), Inflated(WindowRect(game), ShadowSize)); },
+            3000);
     const RECT restored = WindowRect(game);
     ASSERT_FALSE(SameRect(restored, fullScreen)) << Describe(restored);
     EXPECT_TRUE(IsAbove(marker.window, game));
@@ -678,8 +705,9 @@ TEST_F(ClientEndToEnd, FullScreenTogglesWithF10AndEscFromTheWindowAndFromThePage
                std::to_string(BrowserTop());
     };
 
-    // The title bar has the focus now (main thread). Esc outside full
+    // The window itself has the focus (main thread). Esc outside full
     // screen does nothing.
+    ASSERT_TRUE(GiveKeyboardFocus(game)) << "focus on " << KeyboardFocus();
     PressKey(VK_ESCAPE);
     PumpFor(800);
     EXPECT_TRUE(RectIs(WindowRect(game), restored));
@@ -688,19 +716,16 @@ TEST_F(ClientEndToEnd, FullScreenTogglesWithF10AndEscFromTheWindowAndFromThePage
     // F10: the whole screen, above everything, the page over the title
     // bar, no shadow. F10 again: exactly the previous place, title bar and
     // shadow back.
-    PressKey(VK_F10);
-    EXPECT_TRUE(WaitFor(inFullScreen, 3000)) << describe();
-    PressKey(VK_F10);
-    EXPECT_TRUE(WaitFor(backInPlace, 3000)) << describe();
+    EXPECT_TRUE(PressUntil(game, {VK_F10}, inFullScreen)) << describe();
+    EXPECT_TRUE(PressUntil(GameFocus(), {VK_F10}, backInPlace)) << describe();
 
     // The same keys with the page focused (they arrive on the browser
     // thread): F10 in, Esc out, Esc again nothing.
-    ClickGame((restored.right - restored.left) / 2, 300);
-    PumpFor(300);
-    PressKey(VK_F10);
-    EXPECT_TRUE(WaitFor(inFullScreen, 3000)) << describe();
-    PressKey(VK_ESCAPE);
-    EXPECT_TRUE(WaitFor(backInPlace, 3000)) << describe();
+    const HWND page = FocusPage(ScreenPoint(game, (restored.right - restored.left) / 2, 300));
+    ASSERT_NE(page, nullptr) << "the page did not take the focus";
+    EXPECT_TRUE(PressUntil(page, {VK_F10}, inFullScreen)) << describe();
+    EXPECT_TRUE(PressUntil(page, {VK_ESCAPE}, backInPlace)) << describe();
+    ASSERT_TRUE(GiveKeyboardFocus(page));
     PressKey(VK_ESCAPE);
     PumpFor(800);
     EXPECT_TRUE(backInPlace()) << describe();
@@ -724,29 +749,26 @@ TEST_F(ClientEndToEnd, BossKeyHidesToTheTrayAndTheIconBringsItBackOrClosesTheCli
     };
 
     // Alt+D in the game: both windows go, one icon comes.
-    PressChord({VK_MENU, 'D'});
-    ASSERT_TRUE(WaitFor(hiddenWithIcon, 5000)) << "visible " << IsWindowVisible(game) << IsWindowVisible(back)
+    ASSERT_TRUE(PressUntil(GameFocus(), {VK_MENU, 'D'}, hiddenWithIcon, 5000)) << "visible " << IsWindowVisible(game) << IsWindowVisible(back)
                                                  << ", new icons " << NewTrayIcons(iconsBefore).size();
     // Alt+D in another application brings the client back.
     ASSERT_TRUE(other.Activate());
-    PressChord({VK_MENU, 'D'});
-    ASSERT_TRUE(WaitFor(shownWithoutIcon, 5000));
+    ASSERT_TRUE(PressUntil(other.window, {VK_MENU, 'D'}, shownWithoutIcon, 5000));
     other.Hide();
     EXPECT_TRUE(RectIs(WindowRect(back), Inflated(WindowRect(game), ShadowSize)));
 
     // Hidden again; a double-click on the icon shows it.
     ASSERT_TRUE(other.Activate());
-    PressChord({VK_MENU, 'D'});
-    ASSERT_TRUE(WaitFor(hiddenWithIcon, 5000));
+    ASSERT_TRUE(PressUntil(other.window, {VK_MENU, 'D'}, hiddenWithIcon, 5000));
     other.Hide();
     POINT at = Centre(WindowRect(icon));
-    DoubleClick(at);
+    Settle(at);
+    DoubleClickAt(at.x, at.y);
     ASSERT_TRUE(WaitFor(shownWithoutIcon, 5000));
 
     // Hidden again; the icon's menu opens above the cursor with two rows.
     ASSERT_TRUE(other.Activate());
-    PressChord({VK_MENU, 'D'});
-    ASSERT_TRUE(WaitFor(hiddenWithIcon, 5000));
+    ASSERT_TRUE(PressUntil(other.window, {VK_MENU, 'D'}, hiddenWithIcon, 5000));
     other.Hide();
     at = Centre(WindowRect(icon));
     HWND menu = OpenIconMenu(at);
@@ -760,23 +782,20 @@ TEST_F(ClientEndToEnd, BossKeyHidesToTheTrayAndTheIconBringsItBackOrClosesTheCli
     EXPECT_FALSE(IsWindowVisible(game));
 
     // "打开游戏" shows the client and takes the icon away.
-    Click(RowPoint(menu, 0));
-    ASSERT_TRUE(WaitFor(shownWithoutIcon, 5000));
+    auto iconMenu = [&] { return OpenIconMenu(at); };
+    ASSERT_TRUE(ChooseRow(iconMenu, 0, shownWithoutIcon));
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }, 3000));
 
     // Once more to the tray; "关闭" ends the client, which leaves no icon.
     ASSERT_TRUE(other.Activate());
-    PressChord({VK_MENU, 'D'});
-    ASSERT_TRUE(WaitFor(hiddenWithIcon, 5000));
+    ASSERT_TRUE(PressUntil(other.window, {VK_MENU, 'D'}, hiddenWithIcon, 5000));
     other.Hide();
     at = Centre(WindowRect(icon));
-    menu = OpenIconMenu(at);
-    ASSERT_NE(menu, nullptr);
-    Click(RowPoint(menu, 1));
-    DWORD code = 1234;
-    ASSERT_TRUE(client->WaitForExit(10000, code))
+    ASSERT_TRUE(ChooseRow(iconMenu, 1, [&] { return !client->Running(); }))
         << "the client did not end after 关闭; game window " << (IsWindow(game) ? "alive" : "gone") << ", new icons "
         << NewTrayIcons(iconsBefore).size() << ", visible windows:" << ClientWindows();
+    DWORD code = 1234;
+    ASSERT_TRUE(client->WaitForExit(0, code));
     EXPECT_EQ(code, 0u);
     EXPECT_TRUE(WaitFor([&] { return NewTrayIcons(iconsBefore).empty(); }, 5000));
 }
@@ -786,16 +805,17 @@ TEST_F(ClientEndToEnd, AConfiguredBossKeyReplacesAltDUnlessAnotherProgramHoldsIt
     // Ctrl+Alt+G (MOD_ALT | MOD_CONTROL, 'G').
     const std::string configured = "fsModifiers=3\r\nvkCode=71\r\n";
     ASSERT_TRUE(StartInGameView("type=3&server_id=9", configured));
+    ASSERT_TRUE(GiveKeyboardFocus(GameFocus()));
     PressChord({VK_MENU, 'D'});
     PumpFor(1500);
     ASSERT_TRUE(IsWindowVisible(game)) << "Alt+D still hides the client";
-    PressChord({VK_CONTROL, VK_MENU, 'G'});
-    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(game) && !IsWindowVisible(back); }, 5000));
+    EXPECT_TRUE(PressUntil(GameFocus(), {VK_CONTROL, VK_MENU, 'G'},
+                           [&] { return !IsWindowVisible(game) && !IsWindowVisible(back); }, 5000));
     {
         OtherApplication other;
         ASSERT_TRUE(other.Activate());
-        PressChord({VK_CONTROL, VK_MENU, 'G'});
-        EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(game) && IsWindowVisible(back); }, 5000));
+        EXPECT_TRUE(PressUntil(other.window, {VK_CONTROL, VK_MENU, 'G'},
+                               [&] { return IsWindowVisible(game) && IsWindowVisible(back); }, 5000));
     }
     client->Kill();
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(game); }, 5000));
@@ -807,8 +827,8 @@ TEST_F(ClientEndToEnd, AConfiguredBossKeyReplacesAltDUnlessAnotherProgramHoldsIt
     back = game = nullptr;
     const auto started = StartInGameView("type=3&server_id=10", configured);
     if (started) {
-        PressChord({VK_MENU, 'D'});
-        EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(game) && !IsWindowVisible(back); }, 5000))
+        EXPECT_TRUE(PressUntil(GameFocus(), {VK_MENU, 'D'},
+                               [&] { return !IsWindowVisible(game) && !IsWindowVisible(back); }, 5000))
             << "Alt+D did not hide the client";
     }
     UnregisterHotKey(holder, 77);
@@ -827,45 +847,55 @@ TEST_F(ClientEndToEnd, ToolsMenuRefreshesThePageAndClearsTheCacheWithANotice)
     const POINT tools = ScreenPoint(game, AnchoredCentreX(right, ToolsAnchor, TitleButtonWidth), 12);
     HWND menu = nullptr;
     auto openMenu = [&] {
-        Click(tools);
-        return WaitFor([&] { return (menu = VisibleClientWindow(L"velmor_menu")) != nullptr; }, 5000);
+        menu = nullptr;
+        ClickUntil(tools, [&] { return (menu = VisibleClientWindow(L"velmor_menu")) != nullptr; });
+        return menu;
     };
 
-    // Three rows under the title bar, 10 pixels left of the cursor.
-    ASSERT_TRUE(openMenu());
+    // Three rows under the title bar, 10 pixels left of the cursor, each
+    // with its caption in dark ink on the light menu.
+    ASSERT_NE(openMenu(), nullptr);
     const RECT gameRect = WindowRect(game);
-    EXPECT_TRUE(RectIs(WindowRect(menu), MakeRect(tools.x - 10, gameRect.top + 30, tools.x - 10 + MenuWidth,
-                                                  gameRect.top + 30 + 3 * MenuRowHeight)));
-    PumpFor(300);
-    EXPECT_FALSE(SaveScreenshot(L"client-tools-menu").empty());
+    const RECT menuRect = WindowRect(menu);
+    EXPECT_TRUE(RectIs(menuRect, MakeRect(tools.x - 10, gameRect.top + 30, tools.x - 10 + MenuWidth,
+                                          gameRect.top + 30 + 3 * MenuRowHeight)));
+    {
+        auto ink = [&](const ScreenCapture& s, int row) {
+            const int top = menuRect.top + row * MenuRowHeight;
+            return s.Count(MakeRect(menuRect.left + 1, top + 2, menuRect.right - 2, top + MenuRowHeight - 1),
+                           [](DWORD c) { return RedOf(c) < 90; });
+        };
+        const ScreenCapture screen = CaptureScreenWhen(L"client-tools-menu", [&](const ScreenCapture& s) {
+            return ink(s, 0) > 20 && ink(s, 1) > 20 && ink(s, 2) > 20;
+        });
+        ASSERT_TRUE(screen.ok());
+        ASSERT_TRUE(IsWindowVisible(menu)) << "the menu closed before the picture was taken";
+        for (int row = 0; row < 3; ++row)
+            EXPECT_GT(ink(screen, row), 20) << "no caption in row " << row;
+    }
 
     // "刷新": the page is fetched again.
-    Click(RowPoint(menu, 1));
-    EXPECT_TRUE(WaitFor([&] { return siteLog->Count(gameRequest) == 2; }, 5000));
+    EXPECT_TRUE(ChooseRow(openMenu, 1, [&] { return siteLog->Count(gameRequest) >= 2; }));
+    EXPECT_EQ(siteLog->Count(gameRequest), 2u);
     EXPECT_NE(DoubleLog().find("Refresh"), std::string::npos);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(menu); }, 3000));
-
-    // "老板键(Alt+D)" only names the key.
-    ASSERT_TRUE(openMenu());
-    Click(RowPoint(menu, 2));
     EXPECT_TRUE(WaitFor([&] { return VisibleClientWindow(L"velmor_menu") == nullptr; }, 3000));
+
+    // "老板键(Alt+D)" only names the key: the menu closes, nothing else.
+    ASSERT_NE(openMenu(), nullptr);
+    EXPECT_TRUE(ChooseRow(openMenu, 2, [&] { return VisibleClientWindow(L"velmor_menu") == nullptr; }));
     PumpFor(500);
     EXPECT_TRUE(IsWindowVisible(game));
     EXPECT_EQ(siteLog->Count(gameRequest), 2u);
 
     // "清除缓存": a notice owned by the game window once the cache is empty.
-    ASSERT_TRUE(openMenu());
-    Click(RowPoint(menu, 0));
     HWND box = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            for (HWND window : client->Windows(L"#32770")) {
-                if (IsWindowVisible(window) && WindowText(window) == L"Lumavex")
-                    box = window;
-            }
-            return box != nullptr;
-        },
-        10000));
+    ASSERT_TRUE(ChooseRow(openMenu, 0, [&] {
+        for (HWND window : client->Windows(L"#32770")) {
+            if (IsWindowVisible(window) && WindowText(window) == L"Lumavex")
+                box = window;
+        }
+        return box != nullptr;
+    }));
     EXPECT_EQ(GetWindow(box, GW_OWNER), game);
     bool noticeFound = false;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -873,9 +903,7 @@ TEST_F(ClientEndToEnd, ToolsMenuRefreshesThePageAndClearsTheCacheWithANotice)
     EXPECT_TRUE(noticeFound);
     const HWND ok = GetDlgItem(box, IDOK);
     ASSERT_NE(ok, nullptr);
-    const POINT okAt = Centre(WindowRect(ok));
-    Click(okAt);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, 5000));
+    EXPECT_TRUE(ClickUntil(Centre(WindowRect(ok)), [&] { return !IsWindow(box); }));
     EXPECT_TRUE(IsWindowEnabled(game));
     EXPECT_TRUE(client->Running());
 }
@@ -889,20 +917,36 @@ TEST_F(ClientEndToEnd, CloseButtonAsksAndEndsTheClientWithCodeZeroOnlyWhenConfir
     const int right = ClientRight(game);
     const POINT close = ScreenPoint(game, AnchoredCentreX(right, CloseAnchor, TitleButtonWidth), 12);
 
-    // The dialog comes up centred on the screen.
-    Click(close);
+    // The dialog comes up centred on the screen: the question in light
+    // ink, "确定" dark on its gold button, "取消" light on its dark one.
     HWND dialog = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (dialog = VisibleClientWindow(L"velmorkastel")) != nullptr; }, 5000));
+    auto dialogUp = [&] { return (dialog = VisibleClientWindow(L"velmorkastel")) != nullptr; };
+    ASSERT_TRUE(ClickUntil(close, dialogUp));
     const int left = (GetSystemMetrics(SM_CXSCREEN) - 295) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - 190) / 2;
     EXPECT_TRUE(RectIs(WindowRect(dialog), MakeRect(left, top, left + 295, top + 190)));
-    PumpFor(300);
-    EXPECT_FALSE(SaveScreenshot(L"client-close-dialog").empty());
+    {
+        auto question = [&](const ScreenCapture& s) {
+            return s.Count(MakeRect(left + 60, top + 56, left + 235, top + 76), Light);
+        };
+        auto confirmInk = [&](const ScreenCapture& s) {
+            return s.Count(MakeRect(left + 64, top + 110, left + 104, top + 125), [](DWORD c) { return RedOf(c) < 140; });
+        };
+        auto cancelInk = [&](const ScreenCapture& s) {
+            return s.Count(MakeRect(left + 192, top + 110, left + 232, top + 125), Light);
+        };
+        const ScreenCapture screen = CaptureScreenWhen(L"client-close-dialog", [&](const ScreenCapture& s) {
+            return question(s) > 300 && confirmInk(s) > 50 && cancelInk(s) > 50;
+        });
+        ASSERT_TRUE(screen.ok());
+        EXPECT_GT(question(screen), 300) << "question";
+        EXPECT_GT(confirmInk(screen), 50) << "确定";
+        EXPECT_GT(cancelInk(screen), 50) << "取消";
+    }
 
     // "取消": both windows stay as they were.
     POINT at = ScreenPoint(dialog, 212, 117);
-    Click(at);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
+    ASSERT_TRUE(ClickUntil(at, [&] { return !IsWindow(dialog); }));
     PumpFor(500);
     EXPECT_TRUE(client->Running());
     EXPECT_TRUE(IsWindowVisible(game));
@@ -913,11 +957,11 @@ TEST_F(ClientEndToEnd, CloseButtonAsksAndEndsTheClientWithCodeZeroOnlyWhenConfir
     EXPECT_TRUE(RectIs(WindowRect(back), backBefore));
 
     // "确定": the client ends by itself, with exit code 0.
-    Click(close);
-    ASSERT_TRUE(WaitFor([&] { return (dialog = VisibleClientWindow(L"velmorkastel")) != nullptr; }, 5000));
+    ASSERT_TRUE(ClickUntil(close, dialogUp));
     at = ScreenPoint(dialog, 84, 117);
-    Click(at);
+    ASSERT_TRUE(ClickUntil(at, [&] { return !client->Running(); }, 10000))
+        << "the client did not end after the confirmed close";
     DWORD code = 1234;
-    ASSERT_TRUE(client->WaitForExit(10000, code)) << "the client did not end after the confirmed close";
+    ASSERT_TRUE(client->WaitForExit(0, code));
     EXPECT_EQ(code, 0u);
 }

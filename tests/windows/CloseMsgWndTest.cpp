@@ -46,6 +46,8 @@ TEST_F(CloseDialog, ConfirmReturnsOneAndSitsCentredOnTheScreen)
     RECT shown = {};
     bool sawSecondCall = false;
     int secondResult = -1;
+    int questionInk = 0;
+    int captures = 0;
     int step = 0;
     TimerScript script([&] {
         const HWND h = FindDialog();
@@ -58,9 +60,18 @@ TEST_F(CloseDialog, ConfirmReturnsOneAndSitsCentredOnTheScreen)
             secondResult = dialog.ShowModal(owner);
             sawSecondCall = true;
             return false;
-        case 1:
-            EXPECT_FALSE(SaveScreenshot(L"close-dialog").empty());
+        case 1: {
+            // The question is on the screen in light ink; asked again on the
+            // next tick until it has been drawn, for a few seconds at most.
+            const ScreenCapture screen(L"close-dialog");
+            const RECT question = {shown.left + 60, shown.top + 56, shown.left + 235, shown.top + 76};
+            questionInk = screen.Count(question, [](DWORD c) {
+                return ((c >> 16) & 0xFF) > 110 && ((c >> 8) & 0xFF) > 110 && (c & 0xFF) > 110;
+            });
+            if (questionInk <= 300 && ++captures < 5)
+                --step;
             return false;
+        }
         case 2:
             ClickAt(shown.left + 84, shown.top + 117);  // middle of "确定"
             return false;
@@ -70,6 +81,7 @@ TEST_F(CloseDialog, ConfirmReturnsOneAndSitsCentredOnTheScreen)
     });
     const int result = dialog.ShowModal(owner);
     EXPECT_EQ(result, 1);
+    EXPECT_GT(questionInk, 300) << "the question was not drawn";
     EXPECT_TRUE(sawSecondCall);
     EXPECT_EQ(secondResult, 0);
     const int sx = GetSystemMetrics(SM_CXSCREEN);

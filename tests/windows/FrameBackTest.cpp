@@ -199,7 +199,16 @@ TEST_F(FrameBack, LauncherIsCentredLayeredToolWindowWithItsElements)
     ASSERT_EQ(g_capture.width, 1411);
     EXPECT_EQ(AlphaOf(g_capture.at(100, 400)), 255);
     EXPECT_EQ(AlphaOf(g_capture.at(1000, 600)), 255);
-    EXPECT_FALSE(SaveScreenshot(L"back-window").empty());
+    // What was pushed is what the screen shows.
+    const RECT r = WindowRect(back.hwnd);
+    auto same = [&](const ScreenCapture& s) {
+        return ColorNear(s.Pixel(r.left + 100, r.top + 400), g_capture.at(100, 400), 8) &&
+               ColorNear(s.Pixel(r.left + 1000, r.top + 600), g_capture.at(1000, 600), 8);
+    };
+    const ScreenCapture screen = CaptureScreenWhen(L"back-window", same);
+    ASSERT_TRUE(screen.ok());
+    EXPECT_TRUE(same(screen)) << std::hex << screen.Pixel(r.left + 100, r.top + 400) << " "
+                              << g_capture.at(100, 400);
 }
 
 TEST_F(FrameBack, GameWindowFollowsWhenTheBackgroundMoves)
