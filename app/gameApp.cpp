@@ -1,9 +1,9 @@
 #include "app/gameApp.h"
 
 #include "app/BrowserThread.h"
-#include "browser/CHtmlAppManager.h"
+#include "base/AppMessages.h"
 #include "base/ScopedHandles.h"
-#include "app/AppMessages.h"
+#include "browser/CHtmlAppManager.h"
 #include "windows/CFrameGame.h"
 
 #include <strsafe.h>
@@ -94,37 +94,33 @@ bool gameApp::InitInstance()
         CreateThread(nullptr, 0, &BrowserThread, htmlManager.get(), 0, &browserThreadId));
     // Requests posted before the thread has a queue would be lost.
     if (browserThread)
-        htmlManager->WaitUntilReady(BrowserStartTimeoutMs);
+        htmlManager->WaitUntilReady(browserThread.get(), BrowserStartTimeoutMs);
 
     auto game = std::make_unique<CFrameGame>();
     gameWindow = game.get();
     game->RunGameWindow();
 
-    // The browser thread still uses the game window's browser object: both
-    // objects go only once it has ended.
-    if (!StopBrowserThread(browserThread.get(), browserThreadId, htmlManager))
-        game.release();
+    // The browser thread uses the game window's browser object until it
+    // ends. One that does not end may still use them, the manager registry
+    // and the class list: static destruction must not free them under it.
+    if (browserThread && !StopBrowserThread(browserThread.get(), browserThreadId)) {
+        OutputDebugStringW(L"browser thread did not stop in time");
+        TerminateProcess(GetCurrentProcess(), 0);
+    }
+    // The game window (and its browser object) first, then the manager its
+    // windows were registered with.
     gameWindow = nullptr;
     game.reset();
+    g_htmlManager = nullptr;
+    htmlManager.reset();
     return false;
 }
 
-bool gameApp::StopBrowserThread(HANDLE thread, DWORD threadIdentifier,
-                                std::unique_ptr<CHtmlAppManager>& htmlManager)
+bool gameApp::StopBrowserThread(HANDLE thread, DWORD threadIdentifier)
 {
-    if (thread) {
-        PostThreadMessageW(threadIdentifier, WM_QUIT, 0, 0);
-        if (!WaitPumping(thread, BrowserStopTimeoutMs)) {
-            // Still running: its manager must outlive it, and the process is
-            // about to end, which stops the thread for good.
-            OutputDebugStringW(L"browser thread did not stop in time");
-            htmlManager.release();
-            return false;
-        }
-    }
-    g_htmlManager = nullptr;
-    htmlManager.reset();
-    return true;
+    // The one place the browser thread is told to end.
+    PostThreadMessageW(threadIdentifier, WM_QUIT, 0, 0);
+    return WaitPumping(thread, BrowserStopTimeoutMs);
 }
 
 int gameApp::PreTranslateMessage(MSG* msg)

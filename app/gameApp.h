@@ -32,10 +32,9 @@ public:
     SiteRoots sites;
 
 private:
-    // Ends the browser thread's loop and waits for it (bounded) before its
-    // manager goes away. False when it did not end in time.
-    static bool StopBrowserThread(HANDLE thread, DWORD threadIdentifier,
-                                  std::unique_ptr<CHtmlAppManager>& htmlManager);
+    // Ends the browser thread's loop and waits for it (bounded). False when
+    // it did not end in time.
+    static bool StopBrowserThread(HANDLE thread, DWORD threadIdentifier);
 };
 
 // Landing-page path appended to the platform root.

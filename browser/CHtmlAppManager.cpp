@@ -1,6 +1,6 @@
 #include "browser/CHtmlAppManager.h"
 
-#include "app/AppMessages.h"
+#include "base/AppMessages.h"
 #include "browser/CMyHtml.h"
 #include "ui/CWindowCtrl.h"
 
@@ -30,14 +30,14 @@ bool CHtmlAppManager::InitInstance()
     Run();
 
     // The control must die on this thread: destroy what is left of our
-    // windows here rather than leave it to another thread.
-    while (!windows.empty()) {
-        const HWND h = windows.back()->hwnd;
-        if (h && IsWindow(h))
-            DestroyWindow(h);
-        else
-            windows.pop_back();
+    // windows here rather than leave it to another thread. One pass over a
+    // copy: a window that will not go cannot keep this loop alive.
+    const std::vector<CWindowCtrl*> left(windows.rbegin(), windows.rend());
+    for (CWindowCtrl* window : left) {
+        if (window->hwnd && IsWindow(window->hwnd))
+            DestroyWindow(window->hwnd);
     }
+    windows.clear();
     return false;
 }
 
@@ -71,9 +71,10 @@ void CHtmlAppManager::ServeOneRequest()
     ExecuteRequest(request);
 }
 
-bool CHtmlAppManager::WaitUntilReady(DWORD timeoutMs) const
+bool CHtmlAppManager::WaitUntilReady(HANDLE thread, DWORD timeoutMs) const
 {
-    return WaitForSingleObject(ready.get(), timeoutMs) == WAIT_OBJECT_0;
+    const HANDLE events[] = {ready.get(), thread};
+    return WaitForMultipleObjects(thread ? 2 : 1, events, FALSE, timeoutMs) == WAIT_OBJECT_0;
 }
 
 size_t CHtmlAppManager::PendingRequests()

@@ -23,9 +23,10 @@ public:
 
     void PostRequest(const HtmlRequest& request);
     void ServeOneRequest();
-    // Set once the loop's thread is registered and has a message queue, so
-    // that posted requests cannot be lost. False when `timeoutMs` passed.
-    bool WaitUntilReady(DWORD timeoutMs) const;
+    // Waits until the loop's thread, `thread`, is registered and has a
+    // message queue, so that posted requests cannot be lost. False when the
+    // thread ended first (OLE would not start) or `timeoutMs` passed.
+    bool WaitUntilReady(HANDLE thread, DWORD timeoutMs) const;
     size_t PendingRequests();
 
     std::list<HtmlRequest> requests;

@@ -1,6 +1,6 @@
 #include "browser/CMyHtml.h"
 
-#include "app/AppMessages.h"
+#include "base/AppMessages.h"
 #include "browser/CHtmlAppManager.h"
 
 #include <strsafe.h>

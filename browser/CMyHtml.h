@@ -40,5 +40,3 @@ private:
     void Layout();
 };
 
-// Posted to the browser window to run its layout on its own thread.
-constexpr UINT HtmlLayoutMessage = WM_APP + 0x2D1;

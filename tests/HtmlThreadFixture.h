@@ -3,11 +3,11 @@
 // A running browser thread with its manager and a browser window object,
 // plus a parent window on the test's own thread, as in the client.
 
-#include "app/AppMessages.h"
 #include "app/BrowserThread.h"
+#include "base/AppMessages.h"
+#include "base/ScopedHandles.h"
 #include "browser/CHtmlAppManager.h"
 #include "browser/CMyHtml.h"
-#include "base/ScopedHandles.h"
 
 #include "TestApp.h"
 #include "ui/CWindowCtrl.h"
@@ -113,7 +113,7 @@ protected:
         g_htmlManager = &manager;
         thread = CreateThread(nullptr, 0, &BrowserThread, &manager, 0, &threadId);
         ASSERT_NE(thread, nullptr);
-        ASSERT_TRUE(manager.WaitUntilReady(5000));
+        ASSERT_TRUE(manager.WaitUntilReady(thread, 5000));
         ASSERT_NE(parent.Create(0, L"HtmlThreadParent", L"", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                                  640, 400, nullptr),
                   nullptr);

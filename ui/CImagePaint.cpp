@@ -1,11 +1,12 @@
 #include "ui/CImagePaint.h"
 
-#include "ui/ElementLookup.h"
+#include "base/ScopedHandles.h"
+#include "ui/BuiltInButtons.h"
 #include "ui/CImageButton.h"
 #include "ui/CImageStatic.h"
 #include "ui/CSanDC.h"
+#include "ui/ElementLookup.h"
 #include "ui/LoadPngImage.h"
-#include "base/ScopedHandles.h"
 
 #include <windowsx.h>
 
@@ -20,10 +21,6 @@ constexpr int kLastDecorationId = 250;
 // Without an explicit caption rectangle the top 40 pixels drag the window.
 constexpr int kDefaultCaptionHeight = 40;
 
-constexpr int kCloseId = 10;
-constexpr int kMinimizeId = 20;
-constexpr int kMaximizeId = 30;
-constexpr int kRestoreId = 40;
 
 void ClearRect(RECT& rect)
 {
@@ -259,16 +256,16 @@ bool CImagePaint::Click(CImageButton* button)
     if (!button || button->noDefaultAction || !button->visible)
         return true;
     switch (button->id) {
-    case kCloseId:
+    case CloseButtonId:
         if (WindowAlive())
             DestroyWindow(ownerWindow);
         return false;
-    case kMinimizeId:
+    case MinimizeButtonId:
         if (WindowAlive())
             ShowWindow(ownerWindow, SW_MINIMIZE);
         return true;
-    case kMaximizeId:
-    case kRestoreId:
+    case MaximizeButtonId:
+    case RestoreButtonId:
         ToggleMaximize();
         return true;
     default:
@@ -278,8 +275,8 @@ bool CImagePaint::Click(CImageButton* button)
 
 void CImagePaint::ToggleMaximize()
 {
-    CImageButton* maximize = FindButton(kMaximizeId);
-    CImageButton* restore = FindButton(kRestoreId);
+    CImageButton* maximize = FindButton(MaximizeButtonId);
+    CImageButton* restore = FindButton(RestoreButtonId);
     if (!maximize || !restore || !WindowAlive())
         return;
     if (IsZoomed(ownerWindow)) {

@@ -23,7 +23,7 @@ struct ButtonPlace {
 
 // In the order they are added.
 constexpr ButtonPlace kButtons[] = {
-    {CFrameBack::MinimizeId, {1280, 122, 1308, 150}, 135},
+    {MinimizeButtonId, {1280, 122, 1308, 150}, 135},
     {CFrameBack::CloseId, {1310, 120, 1341, 151}, 130},
     {CFrameBack::OfficialSiteId, {620, 158, 739, 200}, 131},
     {CFrameBack::PaymentId, {741, 158, 860, 200}, 134},
@@ -139,7 +139,7 @@ void CFrameBack::EnterShadowMode()
     shadowMode = 1;
     painter.dragEnabled = false;
     painter.RemoveImage(BackgroundId);
-    for (int id : {PaymentId, OfficialSiteId, ForumId, ServiceId, CloseId, MinimizeId})
+    for (int id : {PaymentId, OfficialSiteId, ForumId, ServiceId, CloseId, MinimizeButtonId})
         painter.RemoveButton(id);
 }
 
@@ -153,7 +153,7 @@ bool CFrameBack::OnButtonClick(CImageButton* button)
     if (!button)
         return true;
     switch (button->id) {
-    case MinimizeId: {
+    case MinimizeButtonId: {
         if (const HWND game = GameHandle())
             ShowWindow(game, SW_MINIMIZE);
         Show(SW_HIDE);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/SiteRoots.h"
+#include "ui/BuiltInButtons.h"
 #include "ui/CImagePaint.h"
 #include "ui/CWindowCtrl.h"
 #include "ui/GdiPlusInclude.h"
@@ -24,7 +25,6 @@ public:
     static constexpr int GameWidth = 630;
     static constexpr int GameHeight = 372;
 
-    static constexpr int MinimizeId = 20;
     static constexpr int CloseId = 1002;
     static constexpr int OfficialSiteId = 1003;
     static constexpr int ForumId = 1004;

@@ -1,7 +1,7 @@
 #include "windows/CFrameGame.h"
 
-#include "app/AppMessages.h"
 #include "app/gameApp.h"
+#include "base/AppMessages.h"
 #include "base/ComPtr.h"
 #include "base/ProductNames.h"
 #include "browser/CHtmlAppManager.h"
@@ -44,10 +44,10 @@ struct TitleButton {
 };
 
 constexpr TitleButton kTitleButtons[] = {
-    {CFrameGame::CloseButtonId, 0, 1, 209, 210, 152, 209, nullptr},
-    {CFrameGame::MaximizeButtonId, 25, 25, 211, 212, 156, 211, L"最大化"},
-    {CFrameGame::RestoreButtonId, 25, 25, 215, 216, 158, 215, L"还原"},
-    {CFrameGame::MinimizeButtonId, 50, 50, 213, 214, 157, 213, L"最小化"},
+    {CloseButtonId, 0, 1, 209, 210, 152, 209, nullptr},
+    {MaximizeButtonId, 25, 25, 211, 212, 156, 211, L"最大化"},
+    {RestoreButtonId, 25, 25, 215, 216, 158, 215, L"还原"},
+    {MinimizeButtonId, 50, 50, 213, 214, 157, 213, L"最小化"},
     {CFrameGame::FullScreenButtonId, 75, 75, 153, 154, 155, 153, L"全屏(F10)"},
     {CFrameGame::ToolsButtonId, 100, 100, 196, 208, 151, 196, L"工具"},
 };
@@ -215,8 +215,6 @@ void CFrameGame::OnDestroy()
         ShowWindow(backWindow.hwnd, SW_HIDE);
         PostMessageW(backWindow.hwnd, WM_CLOSE, 0, 0);
     }
-    if (g_htmlManager && g_htmlManager->threadId)
-        PostThreadMessageW(g_htmlManager->threadId, WM_QUIT, 0, 0);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browser/CMyHtml.h"
+#include "ui/BuiltInButtons.h"
 #include "ui/CImageDialog.h"
 #include "ui/CImageMenu.h"
 #include "ui/CImageTipCtrl.h"
@@ -23,10 +24,6 @@ class CImageItem;
 // full screen, boss key and notification icon.
 class CFrameGame : public CImageDialog {
 public:
-    static constexpr int CloseButtonId = 10;
-    static constexpr int MinimizeButtonId = 20;
-    static constexpr int MaximizeButtonId = 30;
-    static constexpr int RestoreButtonId = 40;
     static constexpr int TitleBackgroundId = 10011;
     static constexpr int TitleIconId = 10012;
     static constexpr int FullScreenButtonId = 10013;
@@ -51,9 +48,6 @@ public:
     static constexpr int GameMinWidth = 1020;
     static constexpr int GameMinHeight = 704;
     static constexpr int TitleHeight = 25;
-
-    // Posted by the browser thread's address watch: a game address was seen.
-    static constexpr UINT GameAddressMessage = WM_APP + 0x2D2;
 
     CFrameGame();
     ~CFrameGame() override;

@@ -106,3 +106,15 @@ TEST_F(HtmlThread, ARequestThatCanNeverBeServedIsDroppedAfterABound)
     EXPECT_EQ(manager.Served().size(), static_cast<size_t>(CHtmlAppManager::MaxRequeues) + 1);
     EXPECT_EQ(manager.PendingRequests(), 0u);
 }
+
+TEST(HtmlThreadStart, AThreadThatEndsBeforeItIsReadyIsNotWaitedFor)
+{
+    CHtmlAppManager waiting;
+    // As a browser thread whose OLE would not start: it ends at once.
+    HANDLE ended = CreateThread(nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
+    ASSERT_NE(ended, nullptr);
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(waiting.WaitUntilReady(ended, 30000));
+    EXPECT_LT(GetTickCount() - start, 20000u) << "waited for the time-out, not for the thread";
+    CloseHandle(ended);
+}

@@ -7,8 +7,8 @@
 #include "Screenshot.h"
 #include "TestApp.h"
 #include "TestFiles.h"
-#include "app/AppMessages.h"
 #include "app/gameApp.h"
+#include "base/AppMessages.h"
 #include "browser/CHtmlAppManager.h"
 #include "ui/CImageButton.h"
 #include "ui/CImageItem.h"
@@ -195,8 +195,7 @@ protected:
     bool AddressMessageQueued() const
     {
         MSG msg;
-        return PeekMessageW(&msg, game.hwnd, CFrameGame::GameAddressMessage,
-                            CFrameGame::GameAddressMessage, PM_NOREMOVE) != FALSE;
+        return PeekMessageW(&msg, game.hwnd, GameAddressMessage, GameAddressMessage, PM_NOREMOVE) != FALSE;
     }
 
     // The title bar on the screen: its dark blue background and light ink
@@ -486,10 +485,10 @@ TEST_F(FrameGame, GameViewIsMaximisedWithTheTitleBarAnchoredToTheRight)
     const struct {
         int id, right, width, top, bottom;
     } places[] = {
-        {CFrameGame::CloseButtonId, r - 1, 25, 0, 25},
-        {CFrameGame::MaximizeButtonId, r - 25, 25, 0, 25},
-        {CFrameGame::RestoreButtonId, r - 25, 25, 0, 25},
-        {CFrameGame::MinimizeButtonId, r - 50, 25, 0, 25},
+        {CloseButtonId, r - 1, 25, 0, 25},
+        {MaximizeButtonId, r - 25, 25, 0, 25},
+        {RestoreButtonId, r - 25, 25, 0, 25},
+        {MinimizeButtonId, r - 50, 25, 0, 25},
         {CFrameGame::FullScreenButtonId, r - 75, 25, 0, 25},
         {CFrameGame::ToolsButtonId, r - 100, 25, 0, 25},
         {ServiceLinkId, r - 125, 41, 2, 24},
@@ -504,8 +503,8 @@ TEST_F(FrameGame, GameViewIsMaximisedWithTheTitleBarAnchoredToTheRight)
                            place.bottom))
             << place.id;
     }
-    EXPECT_FALSE(Button(CFrameGame::MaximizeButtonId)->visible);
-    EXPECT_TRUE(Button(CFrameGame::RestoreButtonId)->visible);
+    EXPECT_FALSE(Button(MaximizeButtonId)->visible);
+    EXPECT_TRUE(Button(RestoreButtonId)->visible);
     EXPECT_STREQ(Button(CFrameGame::FullScreenButtonId)->text, L"全屏(F10)");
     EXPECT_STREQ(Button(CFrameGame::ToolsButtonId)->text, L"工具");
     EXPECT_FALSE(Button(CFrameGame::ToolsButtonId)->showText);
@@ -543,15 +542,15 @@ TEST_F(FrameGame, GameViewIsMaximisedWithTheTitleBarAnchoredToTheRight)
 
     // The restore button, clicked for real: back to the centred minimum
     // size, with the shadow around it.
-    const POINT restore = Centre(CFrameGame::RestoreButtonId);
+    const POINT restore = Centre(RestoreButtonId);
     ClickAt(restore.x, restore.y);
     ASSERT_TRUE(PumpUntil([this] { return !IsZoomed(game.hwnd); }, 3000));
     PumpFor(100);
     const RECT restored = WindowRect(game.hwnd);
     EXPECT_TRUE(RectIs(restored, x0, y0, x0 + 1020, y0 + 704));
-    EXPECT_TRUE(Button(CFrameGame::MaximizeButtonId)->visible);
-    EXPECT_FALSE(Button(CFrameGame::RestoreButtonId)->visible);
-    EXPECT_EQ(Button(CFrameGame::CloseButtonId)->rect.right, 1020 - 1);
+    EXPECT_TRUE(Button(MaximizeButtonId)->visible);
+    EXPECT_FALSE(Button(RestoreButtonId)->visible);
+    EXPECT_EQ(Button(CloseButtonId)->rect.right, 1020 - 1);
     EXPECT_EQ(Button(PaymentLinkId)->rect.right, 1020 - 260);
     EXPECT_TRUE(RectIs(WindowRect(Back()), restored.left - 6, restored.top - 6,
                        restored.right + 6, restored.bottom + 6));
@@ -612,7 +611,7 @@ TEST_F(FrameGame, FullScreenCoversTheScreenAndReturnsToTheExactRectangle)
     EXPECT_TRUE(Visible(Back()));
     RECT client = {0, 0, 0, 0};
     GetClientRect(game.hwnd, &client);
-    EXPECT_EQ(Button(CFrameGame::CloseButtonId)->rect.right, client.right - 1);
+    EXPECT_EQ(Button(CloseButtonId)->rect.right, client.right - 1);
 
     // Requests while the window is hidden are ignored.
     ShowWindow(game.hwnd, SW_HIDE);
@@ -811,7 +810,7 @@ TEST_F(FrameGame, ToolsMenuAndTooltipsOfTheTitleBar)
 
     // Another button: the tip goes and comes back with its text. Handing
     // the same text on again and again must not keep restarting the delay.
-    const POINT minimise = Centre(CFrameGame::MinimizeButtonId);
+    const POINT minimise = Centre(MinimizeButtonId);
     MoveMouseTo(minimise.x, minimise.y);
     ASSERT_TRUE(PumpUntil([this] { return TooltipIs(L"最小化"); }, 2000));
     EXPECT_FALSE(Visible(tip));
@@ -878,7 +877,7 @@ TEST_F(FrameGame, CloseButtonAsksAndOnlyAConfirmationDestroysTheWindow)
 {
     EnterGameView();
     const HWND window = game.hwnd;
-    const POINT close = Centre(CFrameGame::CloseButtonId);
+    const POINT close = Centre(CloseButtonId);
     {
         TimerScript answer = AnswerCloseDialog(212, 117);  // cancel
         ClickAt(close.x, close.y);

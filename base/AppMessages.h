@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
-// Private messages and command codes exchanged between the client's windows
-// and threads. The numbers are fixed: other code (and tests) rely on them.
+// The client's private messages and command codes, all of them: what its
+// windows and threads post to each other. The numbers are fixed: other code
+// (and tests) rely on them.
 
 // Posted to the game window; wParam carries one of the commands below.
 constexpr UINT FrameCommandMessage = 2277;
@@ -17,3 +18,10 @@ constexpr UINT TrayNotifyMessage = 5556;
 
 // Thread message to the browser thread: serve one queued request.
 constexpr UINT HtmlRequestMessage = 8913;
+
+// Posted to the browser window: run its layout on its own thread.
+constexpr UINT HtmlLayoutMessage = WM_APP + 0x2D1;
+
+// Posted to the game window by the browser thread's address watch: a game
+// address was seen.
+constexpr UINT GameAddressMessage = WM_APP + 0x2D2;
