@@ -186,13 +186,7 @@ void CFrameGame::OnCreate(CREATESTRUCTW*)
     toolsMenu.painter.SetOnItemClick([this](CImageItem* row) { OnToolsMenuClick(row); });
     trayMenu.painter.SetOnItemClick([this](CImageItem* row) { OnTrayMenuClick(row); });
 
-    trayIcon = NOTIFYICONDATAW{};
-    trayIcon.cbSize = sizeof(NOTIFYICONDATAW);
-    trayIcon.hWnd = hwnd;
-    trayIcon.uID = TrayIconId;
-    trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    trayIcon.uCallbackMessage = TrayNotifyMessage;
-    trayIcon.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(TrayIconId));
+    trayIcon.Prepare(hwnd, TrayIconId, TrayNotifyMessage, TrayIconId, L"Lumavex");
 }
 
 void CFrameGame::OnDestroy()
@@ -202,14 +196,9 @@ void CFrameGame::OnDestroy()
     watchTarget = nullptr;
 
     // No ghost icon and no stolen key once the client is gone.
-    if (hiddenToTray) {
-        Shell_NotifyIconW(NIM_DELETE, &trayIcon);
-        hiddenToTray = false;
-    }
-    if (bossKeyRegistered) {
-        UnregisterHotKey(hwnd, BossKeyId);
-        bossKeyRegistered = false;
-    }
+    trayIcon.Hide();
+    hiddenToTray = false;
+    bossKeyHotKey.reset();
 
     if (backWindow.hwnd && IsWindow(backWindow.hwnd)) {
         ShowWindow(backWindow.hwnd, SW_HIDE);
@@ -410,15 +399,19 @@ void CFrameGame::RegisterBossKey()
     // Alt+D is the address-bar key of common browsers: a configured key
     // replaces it, and Alt+D stays the fallback.
     const BossKey wanted = ConfiguredBossKey(configModifiers, configVirtualKey);
-    if (RegisterHotKey(hwnd, BossKeyId, wanted.modifiers, wanted.virtualKey)) {
+    // One key per id and window: the old one goes before another comes.
+    bossKeyHotKey.reset();
+    bossKeyHotKey = std::make_unique<CHotKey>(hwnd, BossKeyId, wanted.modifiers, wanted.virtualKey);
+    if (bossKeyHotKey->registered()) {
         bossKey = wanted;
-        bossKeyRegistered = true;
         return;
     }
     bossKey = DefaultBossKey;
-    if (wanted.modifiers != DefaultBossKey.modifiers || wanted.virtualKey != DefaultBossKey.virtualKey)
-        bossKeyRegistered =
-            RegisterHotKey(hwnd, BossKeyId, DefaultBossKey.modifiers, DefaultBossKey.virtualKey) != 0;
+    if (wanted.modifiers != DefaultBossKey.modifiers || wanted.virtualKey != DefaultBossKey.virtualKey) {
+        bossKeyHotKey.reset();
+        bossKeyHotKey =
+            std::make_unique<CHotKey>(hwnd, BossKeyId, DefaultBossKey.modifiers, DefaultBossKey.virtualKey);
+    }
 }
 
 std::wstring CFrameGame::BossKeyMenuText() const
@@ -680,8 +673,7 @@ int CFrameGame::OnBossKey(WPARAM id)
     if (id != static_cast<WPARAM>(BossKeyId))
         return 0;
     if (!hiddenToTray && IsWindowHandle() && IsWindowVisible(hwnd)) {
-        StringCchPrintfW(trayIcon.szTip, ARRAYSIZE(trayIcon.szTip), L"%s", L"Lumavex");
-        Shell_NotifyIconW(NIM_ADD, &trayIcon);
+        trayIcon.Show();
         ShowWindow(hwnd, SW_HIDE);
         hiddenToTray = true;
         return 0;
@@ -693,7 +685,7 @@ int CFrameGame::OnBossKey(WPARAM id)
 
 void CFrameGame::ShowFromTray()
 {
-    Shell_NotifyIconW(NIM_DELETE, &trayIcon);
+    trayIcon.Hide();
     if (IsWindowHandle()) {
         ShowWindow(hwnd, SW_SHOW);
         InvalidateRect(hwnd, nullptr, TRUE);
@@ -742,13 +734,13 @@ void CFrameGame::OnTrayMenuClick(CImageItem* row)
     case OpenGameItemId:
         hiddenToTray = false;
         ShowIfWindow(hwnd, SW_SHOW);
-        Shell_NotifyIconW(NIM_DELETE, &trayIcon);
+        trayIcon.Hide();
         if (IsWindowHandle())
             InvalidateRect(hwnd, nullptr, TRUE);
         CloseMenu(trayMenu);
         return;
     case CloseItemId:
-        Shell_NotifyIconW(NIM_DELETE, &trayIcon);
+        trayIcon.Hide();
         hiddenToTray = false;
         ShowIfWindow(trayMenu.hwnd, SW_HIDE);
         dialogResult = 1;

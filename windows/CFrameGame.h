@@ -8,6 +8,8 @@
 #include "ui/GdiPlusInclude.h"
 #include "windows/BossKey.h"
 #include "windows/CFrameBack.h"
+#include "windows/CHotKey.h"
+#include "windows/CTrayIcon.h"
 
 #include <shellapi.h>
 
@@ -111,11 +113,12 @@ public:
     wchar_t captionText[260] = {};
     int configModifiers = 0;
     int configVirtualKey = 0;
-    NOTIFYICONDATAW trayIcon = {};
+    CTrayIcon trayIcon;
     bool hiddenToTray = false;
-    // The boss key actually registered; none when registration failed.
+    // The boss key actually registered (Alt+D when the configured one could
+    // not be); held for as long as the game view lasts.
     BossKey bossKey = DefaultBossKey;
-    bool bossKeyRegistered = false;
+    std::unique_ptr<CHotKey> bossKeyHotKey;
 
 private:
     void OnSysCommand(WPARAM command);

@@ -680,7 +680,8 @@ TEST_F(FrameGame, BossKeyHidesBehindTheIconAndBringsTheWindowBack)
     EXPECT_FALSE(Visible(Back()));
     EXPECT_TRUE(game.hiddenToTray);
     EXPECT_TRUE(IconPresent(game.hwnd));
-    EXPECT_STREQ(game.trayIcon.szTip, L"Lumavex");
+    EXPECT_STREQ(game.trayIcon.tip(), L"Lumavex");
+    EXPECT_TRUE(game.trayIcon.shown());
 
     // No full screen while hidden.
     PostMessageW(game.hwnd, FrameCommandMessage, ToggleFullScreenCommand, 0);
@@ -985,7 +986,7 @@ TEST_F(FrameGame, TakenConfiguredKeyFallsBackToAltD)
 
     EnterGameView();
     EXPECT_EQ(game.configVirtualKey, 119);
-    EXPECT_TRUE(game.bossKeyRegistered);
+    EXPECT_TRUE(game.bossKeyHotKey && game.bossKeyHotKey->registered());
     EXPECT_EQ(game.BossKeyMenuText(), L"老板键(Alt+D)");
     EXPECT_FALSE(RegisterHotKey(Bystander(), 2, MOD_ALT, 'D')) << "Alt+D not registered";
 
