@@ -1,8 +1,8 @@
 #include "app/gameApp.h"
 
-#include "app/BrowserThread.h"
 #include "base/AppMessages.h"
 #include "base/ScopedHandles.h"
+#include "browser/BrowserThread.h"
 #include "browser/CHtmlAppManager.h"
 #include "windows/CFrameGame.h"
 
@@ -29,6 +29,13 @@ void ExeDirFromModulePath(const wchar_t* modulePath, wchar_t (&exeDir)[260])
 }
 
 namespace {
+
+int ReadConfigInteger(const wchar_t* configPath, const wchar_t* key)
+{
+    wchar_t value[64] = {};
+    GetPrivateProfileStringW(L"Common", key, L"", value, 64, configPath);
+    return static_cast<int>(std::wcstol(value, nullptr, 10));
+}
 
 // Waits for `handle` while still answering messages sent to this thread's
 // windows: the browser thread's teardown may talk to them.
@@ -75,10 +82,23 @@ void gameApp::LoadConfiguration(const wchar_t* modulePath)
     wchar_t param[260] = {};
     if (haveConfig)
         GetPrivateProfileStringW(L"Common", L"Param", nullptr, param, 260, configPath);
+    bossKeyModifiers = haveConfig ? ReadConfigInteger(configPath, L"fsModifiers") : 0;
+    bossKeyVirtualKey = haveConfig ? ReadConfigInteger(configPath, L"vkCode") : 0;
 
     sites = LoadSiteRoots(haveConfig ? configPath : nullptr);
     // Roots are bounded so that this always fits.
     StringCchPrintfW(startUrl, 512, L"%s%s%s", sites.platform.c_str(), LandingPath, param);
+}
+
+GameConfig gameApp::WindowConfig() const
+{
+    GameConfig config;
+    config.startUrl = startUrl;
+    config.sites = sites;
+    config.userName = userName;
+    config.bossKeyModifiers = bossKeyModifiers;
+    config.bossKeyVirtualKey = bossKeyVirtualKey;
+    return config;
 }
 
 bool gameApp::InitInstance()
@@ -97,6 +117,7 @@ bool gameApp::InitInstance()
         htmlManager->WaitUntilReady(browserThread.get(), BrowserStartTimeoutMs);
 
     auto game = std::make_unique<CFrameGame>();
+    game->config = WindowConfig();
     gameWindow = game.get();
     game->RunGameWindow();
 

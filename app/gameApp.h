@@ -1,7 +1,8 @@
 #pragma once
 
 #include "app/CAppManager.h"
-#include "app/SiteRoots.h"
+#include "windows/GameConfig.h"
+#include "windows/SiteRoots.h"
 
 #include <memory>
 
@@ -20,6 +21,8 @@ public:
     // Start-up steps that depend only on the executable's path: exeDir,
     // userName, Config.ini and startUrl.
     void LoadConfiguration(const wchar_t* modulePath);
+    // What the client windows get of it.
+    GameConfig WindowConfig() const;
 
     static constexpr DWORD BrowserStartTimeoutMs = 5000;
     static constexpr DWORD BrowserStopTimeoutMs = 5000;
@@ -30,6 +33,9 @@ public:
     CFrameGame* gameWindow = nullptr;
     // Site roots after Config.ini's "Sites" overrides.
     SiteRoots sites;
+    // The boss key Config.ini asks for ("fsModifiers", "vkCode"; 0 = none).
+    int bossKeyModifiers = 0;
+    int bossKeyVirtualKey = 0;
 
 private:
     // Ends the browser thread's loop and waits for it (bounded). False when

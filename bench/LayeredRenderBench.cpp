@@ -7,7 +7,7 @@
 
 #include "ui/GdiPlusInclude.h"
 
-#include "app/CAppManager.h"
+#include "ui/CWindowThread.h"
 #include "ui/CImageCtrl.h"
 #include "ui/LoadPngImage.h"
 #include "base/ScopedHandles.h"
@@ -168,7 +168,7 @@ int main(int argc, char** argv)
 
     // The client's per-thread setup, so measurements can use its windows.
     g_instance = GetModuleHandleW(nullptr);
-    CAppManager manager;
+    CWindowThread manager;
     const bool registered = RegisterManager(&manager);
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartupInput input;

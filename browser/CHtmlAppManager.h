@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CAppManager.h"
 #include "browser/HtmlRequest.h"
+#include "ui/CWindowThread.h"
 #include "base/ScopedHandles.h"
 
 #include <list>
@@ -9,7 +9,7 @@
 
 // The browser thread's manager: its loop serves the requests other threads
 // queue, one per HtmlRequestMessage.
-class CHtmlAppManager : public CAppManager {
+class CHtmlAppManager : public CWindowThread {
 public:
     // A navigate or silent request whose window never gets a control is put
     // back at most this often, then dropped: nothing would ever serve it.

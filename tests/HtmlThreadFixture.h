@@ -3,7 +3,7 @@
 // A running browser thread with its manager and a browser window object,
 // plus a parent window on the test's own thread, as in the client.
 
-#include "app/BrowserThread.h"
+#include "browser/BrowserThread.h"
 #include "base/AppMessages.h"
 #include "base/ScopedHandles.h"
 #include "browser/CHtmlAppManager.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CAppManager.h"
+#include "ui/CWindowThread.h"
 
 #include <windows.h>
 
@@ -17,11 +17,11 @@ public:
     TestApp(const TestApp&) = delete;
     TestApp& operator=(const TestApp&) = delete;
 
-    CAppManager& manager() { return appManager; }
+    CWindowThread& manager() { return appManager; }
     bool ok() const { return registered && gdiplusToken != 0; }
 
 private:
-    CAppManager appManager;
+    CWindowThread appManager;
     bool registered = false;
     ULONG_PTR gdiplusToken = 0;
 };

@@ -1,6 +1,6 @@
 #include "ui/CImageDialog.h"
 
-#include "app/CAppManager.h"
+#include "ui/CWindowThread.h"
 
 CImageDialog::CImageDialog()
 {
@@ -24,7 +24,7 @@ bool CImageDialog::RunModalLoop()
     if (!manager || manager->threadId != GetCurrentThreadId() || modalRunning || !hwnd ||
         !IsWindow(hwnd))
         return false;
-    CAppManager& owner = *manager;
+    CWindowThread& owner = *manager;
     const HWND self = hwnd;
     modalRunning = true;
     MSG msg = {};

@@ -1,7 +1,6 @@
 #include "ui/CWindowCtrl.h"
 
-#include "app/CAppManager.h"
-#include "app/ManagerRegistry.h"
+#include "ui/CWindowThread.h"
 
 #include <windowsx.h>
 
@@ -28,7 +27,7 @@ bool StoreClassName(wchar_t (&field)[64], const wchar_t* name)
     return true;
 }
 
-CWindowCtrl* FindLinked(const CAppManager& manager, HWND hwnd)
+CWindowCtrl* FindLinked(const CWindowThread& manager, HWND hwnd)
 {
     if (!hwnd)
         return nullptr;
@@ -39,7 +38,7 @@ CWindowCtrl* FindLinked(const CAppManager& manager, HWND hwnd)
     return nullptr;
 }
 
-void Unlink(CAppManager& manager, HWND hwnd)
+void Unlink(CWindowThread& manager, HWND hwnd)
 {
     auto& list = manager.windows;
     auto it = std::find_if(list.begin(), list.end(),
@@ -78,7 +77,7 @@ HWND CWindowCtrl::Create(DWORD exStyle, const wchar_t* name, const wchar_t* wind
 HWND CWindowCtrl::Create(DWORD exStyle, const wchar_t* name, const wchar_t* windowName,
                          DWORD style, int x, int y, int width, int height, HWND parent)
 {
-    CAppManager* owner = FindManager(GetCurrentThreadId());
+    CWindowThread* owner = FindManager(GetCurrentThreadId());
     if (!owner)
         return nullptr;
     if (hwnd && IsWindow(hwnd))
@@ -95,7 +94,7 @@ HWND CWindowCtrl::Create(DWORD exStyle, const wchar_t* name, const wchar_t* wind
 
 int CWindowCtrl::DoModal(const wchar_t* templateName, HWND parent)
 {
-    CAppManager* owner = FindManager(GetCurrentThreadId());
+    CWindowThread* owner = FindManager(GetCurrentThreadId());
     if (!owner)
         return 0;
     if (!(hwnd && IsWindow(hwnd)) && RegisterWindowClass(className)) {
@@ -180,7 +179,7 @@ LRESULT CWindowCtrl::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM l
 LRESULT CALLBACK CWindowCtrl::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam,
                                                LPARAM lParam)
 {
-    CAppManager* owner = SingleManager();
+    CWindowThread* owner = SingleManager();
     if (!owner)
         owner = FindManager(GetCurrentThreadId());
     if (!owner)
@@ -243,7 +242,7 @@ std::vector<std::wstring> CWindowCtrl::RegisteredClassNames()
     return ClassList();
 }
 
-bool CWindowCtrl::PreTranslate(CAppManager& owner, MSG& msg)
+bool CWindowCtrl::PreTranslate(CWindowThread& owner, MSG& msg)
 {
     // Look the object up again at every step: a handler may destroy windows.
     for (HWND h = msg.hwnd; h; h = GetParent(h)) {
@@ -254,7 +253,7 @@ bool CWindowCtrl::PreTranslate(CAppManager& owner, MSG& msg)
     return owner.PreTranslateMessage(&msg) != 0;
 }
 
-void CWindowCtrl::OfferMessage(CAppManager& owner, MSG& msg)
+void CWindowCtrl::OfferMessage(CWindowThread& owner, MSG& msg)
 {
     if (PreTranslate(owner, msg))
         return;

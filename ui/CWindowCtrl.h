@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-class CAppManager;
+class CWindowThread;
 
 // Root of every window class: owns one window, routes its messages to the
 // virtual handlers and unlinks itself when the window dies.
@@ -44,12 +44,12 @@ public:
 
     // Pre-translation walk: the linked windows from msg.hwnd up to the top,
     // innermost first, then the manager. True when someone consumed it.
-    static bool PreTranslate(CAppManager& manager, MSG& msg);
+    static bool PreTranslate(CWindowThread& manager, MSG& msg);
     // The walk, then translate and dispatch what nobody consumed.
-    static void OfferMessage(CAppManager& manager, MSG& msg);
+    static void OfferMessage(CWindowThread& manager, MSG& msg);
 
     HWND hwnd = nullptr;
-    CAppManager* manager = nullptr;
+    CWindowThread* manager = nullptr;
     int modalResult = 0;
     wchar_t className[64];
 

@@ -1,6 +1,5 @@
 #include "windows/CFrameBack.h"
 
-#include "app/gameApp.h"
 #include "ui/CImageButton.h"
 #include "windows/CloseMsgWnd.h"
 #include "windows/GameAddress.h"
@@ -172,8 +171,7 @@ bool CFrameBack::OnButtonClick(CImageButton* button)
     case ForumId:
     case ServiceId:
     case PaymentId: {
-        const SiteRoots sites = g_app ? g_app->sites : DefaultSiteRoots();
-        OpenAddress(LinkAddress(button->id, sites, g_app ? g_app->userName : nullptr));
+        OpenAddress(LinkAddress(button->id, sites, userName.c_str()));
         return true;
     }
     default:

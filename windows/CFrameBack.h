@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SiteRoots.h"
+#include "windows/SiteRoots.h"
 #include "ui/BuiltInButtons.h"
 #include "ui/CImagePaint.h"
 #include "ui/CWindowCtrl.h"
@@ -67,6 +67,10 @@ public:
     unsigned char shadowMode = 0;
     // Replaces ShellExecuteW for the link buttons when set.
     Opener opener;
+    // For the link pages; the game window hands them on from its
+    // configuration before the launcher is created.
+    SiteRoots sites = DefaultSiteRoots();
+    std::wstring userName;
 
 private:
     void OnNcCreate();

@@ -1,6 +1,5 @@
 #include "windows/CFrameGame.h"
 
-#include "app/gameApp.h"
 #include "base/AppMessages.h"
 #include "base/ComPtr.h"
 #include "base/ProductNames.h"
@@ -79,13 +78,6 @@ RECT WorkArea()
     return work;
 }
 
-int ReadConfigInteger(const wchar_t* configPath, const wchar_t* key)
-{
-    wchar_t value[64] = {};
-    GetPrivateProfileStringW(L"Common", key, L"", value, 64, configPath);
-    return static_cast<int>(std::wcstol(value, nullptr, 10));
-}
-
 struct MenuEntry {
     int id;
     const wchar_t* text;
@@ -132,6 +124,8 @@ void CFrameGame::RunGameWindow()
 
 bool CFrameGame::CreateLoginView()
 {
+    backWindow.sites = config.sites;
+    backWindow.userName = config.userName;
     const HWND back = backWindow.CreateLauncher();
     RECT backRect = {0, 0, 0, 0};
     if (back)
@@ -174,8 +168,8 @@ void CFrameGame::OnCreate(CREATESTRUCTW*)
     GetClientRect(hwnd, &client);
     browserWindow.Create(0, nullptr, L"", WS_CHILD | WS_VISIBLE, client.left, client.top,
                          client.right - client.left, client.bottom - client.top, hwnd);
-    if (g_app)
-        browserWindow.Navigate(g_app->startUrl, kNavNoHistory);
+    if (!config.startUrl.empty())
+        browserWindow.Navigate(config.startUrl.c_str(), kNavNoHistory);
     browserWindow.SetSilent(1);
 
     for (CImageMenu* menu : {&toolsMenu, &trayMenu}) {
@@ -382,14 +376,9 @@ void CFrameGame::EnterGameMode()
 
 void CFrameGame::ReadHotKeyConfiguration()
 {
-    configModifiers = 0;
-    configVirtualKey = 0;
-    wchar_t configPath[260] = {};
-    if (!g_app || !g_app->exeDir[0] ||
-        FAILED(StringCchPrintfW(configPath, 260, L"%s\\%s", g_app->exeDir, L"Config.ini")))
-        return;
-    configModifiers = ReadConfigInteger(configPath, L"fsModifiers");
-    configVirtualKey = ReadConfigInteger(configPath, L"vkCode");
+    // Read once at start-up with the rest of Config.ini.
+    configModifiers = config.bossKeyModifiers;
+    configVirtualKey = config.bossKeyVirtualKey;
 }
 
 void CFrameGame::RegisterBossKey()
@@ -551,8 +540,7 @@ bool CFrameGame::OnButtonClick(CImageButton* button)
 
 std::wstring CFrameGame::LinkAddress(int id) const
 {
-    const SiteRoots sites = g_app ? g_app->sites : DefaultSiteRoots();
-    return GameLinkAddress(id, sites, g_app ? g_app->userName : nullptr, GetServerId());
+    return GameLinkAddress(id, config.sites, config.userName.c_str(), GetServerId());
 }
 
 void CFrameGame::OpenToolsMenu()

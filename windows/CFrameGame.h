@@ -8,6 +8,7 @@
 #include "ui/GdiPlusInclude.h"
 #include "windows/BossKey.h"
 #include "windows/CFrameBack.h"
+#include "windows/GameConfig.h"
 #include "windows/CHotKey.h"
 #include "windows/CTrayIcon.h"
 
@@ -111,6 +112,8 @@ public:
     // Written once by this thread; the browser thread's watch reads it.
     std::atomic<bool> inGame{false};
     wchar_t captionText[260] = {};
+    // Handed over by the application before the window is created.
+    GameConfig config;
     int configModifiers = 0;
     int configVirtualKey = 0;
     CTrayIcon trayIcon;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SiteRoots.h"
+#include "windows/SiteRoots.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "app/SiteRoots.h"
+#include "windows/SiteRoots.h"
 #include "app/gameApp.h"
 
 #include "SiteDefaults.h"

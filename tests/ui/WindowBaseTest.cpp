@@ -1,4 +1,4 @@
-#include "app/CAppManager.h"
+#include "ui/CWindowThread.h"
 #include "ui/CWindowCtrl.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ struct Seen {
     UINT message;
 };
 
-class RecordingManager : public CAppManager {
+class RecordingManager : public CWindowThread {
 public:
     LRESULT FallbackHandler(HWND hwnd, UINT message, WPARAM, LPARAM) override
     {

@@ -5,7 +5,6 @@
 #include "Input.h"
 #include "Screenshot.h"
 #include "TestApp.h"
-#include "app/gameApp.h"
 #include "ui/CImageButton.h"
 #include "ui/CImageStatic.h"
 #include "RectAssert.h"
@@ -78,7 +77,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(app.ok());
-        ASSERT_EQ(g_app, nullptr);
         ASSERT_NE(back.CreateLauncher(), nullptr);
         back.opener = [this](const std::wstring& address) { opened.push_back(address); };
         const RECT b = WindowRect(back.hwnd);

@@ -128,7 +128,6 @@ protected:
         ASSERT_TRUE(app.ok());
         // No browser thread: browser requests are dropped.
         ASSERT_EQ(g_htmlManager, nullptr);
-        ASSERT_EQ(g_app, nullptr);
         SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 20, GetSystemMetrics(SM_CYSCREEN) - 20);
         game.backWindow.opener = [this](const std::wstring& address) { opened.push_back(address); };
     }
@@ -144,7 +143,6 @@ protected:
         if (game.backWindow.hwnd && IsWindow(game.backWindow.hwnd))
             DestroyWindow(game.backWindow.hwnd);
         PumpFor(50);
-        g_app = nullptr;
     }
 
     HWND Bystander()
@@ -942,7 +940,7 @@ TEST_F(FrameGame, ConfiguredBossKeyIsRegisteredNamedAndWorks)
     config.LoadConfiguration(dir.File(L"Lumarion.exe").c_str());
     ASSERT_EQ(std::wstring(config.exeDir), dir.path());
     StringCchCopyW(config.userName, 64, L"玩家01");
-    g_app = &config;
+    game.config = config.WindowConfig();
 
     CreateLogin();
     game.OnNavigateComplete(L"https://p.example/game?type=3&server_id=s5");
@@ -980,7 +978,7 @@ TEST_F(FrameGame, TakenConfiguredKeyFallsBackToAltD)
     dir.Write(L"Config.ini", "[Common]\r\nfsModifiers=3\r\nvkCode=119\r\n");
     gameApp config;
     config.LoadConfiguration(dir.File(L"Lumarion.exe").c_str());
-    g_app = &config;
+    game.config = config.WindowConfig();
     const HWND blocker = Bystander();
     ASSERT_TRUE(RegisterHotKey(blocker, 1, MOD_CONTROL | MOD_ALT, VK_F8));
 

@@ -1,4 +1,4 @@
-#include "app/BrowserThread.h"
+#include "browser/BrowserThread.h"
 
 #include "browser/CHtmlAppManager.h"
 

@@ -1,6 +1,5 @@
-#include "app/CAppManager.h"
+#include "ui/CWindowThread.h"
 
-#include "app/ManagerRegistry.h"
 #include "ui/CWindowCtrl.h"
 
 #include <gdiplus.h>
@@ -10,25 +9,33 @@
 
 HINSTANCE g_instance = nullptr;
 
+std::mutex& RegistryMutex()
+{
+    // Function-local so that windows created during static initialisation
+    // of another unit still find a constructed lock.
+    static std::mutex lock;
+    return lock;
+}
+
 namespace {
 
-std::vector<CAppManager*>& Registry()
+std::vector<CWindowThread*>& Registry()
 {
-    static std::vector<CAppManager*> managers;
+    static std::vector<CWindowThread*> managers;
     return managers;
 }
 
 // Read without the lock by the window procedure, hence atomic.
-std::atomic<CAppManager*> singleManager{nullptr};
+std::atomic<CWindowThread*> singleManager{nullptr};
 
 } // namespace
 
-bool RegisterManager(CAppManager* manager)
+bool RegisterManager(CWindowThread* manager)
 {
     const DWORD self = GetCurrentThreadId();
     std::lock_guard<std::mutex> guard(RegistryMutex());
     auto& managers = Registry();
-    for (const CAppManager* m : managers) {
+    for (const CWindowThread* m : managers) {
         if (m->threadId == self)
             return false;
     }
@@ -44,46 +51,46 @@ void UnregisterManager(DWORD threadId)
     std::lock_guard<std::mutex> guard(RegistryMutex());
     auto& managers = Registry();
     auto it = std::find_if(managers.begin(), managers.end(),
-                           [threadId](const CAppManager* m) { return m->threadId == threadId; });
+                           [threadId](const CWindowThread* m) { return m->threadId == threadId; });
     if (it != managers.end())
         managers.erase(it);
     if (managers.empty())
         singleManager.store(nullptr);
 }
 
-CAppManager* FindManager(DWORD threadId)
+CWindowThread* FindManager(DWORD threadId)
 {
     std::lock_guard<std::mutex> guard(RegistryMutex());
-    for (CAppManager* m : Registry()) {
+    for (CWindowThread* m : Registry()) {
         if (m->threadId == threadId)
             return m;
     }
     return nullptr;
 }
 
-CAppManager* SingleManager()
+CWindowThread* SingleManager()
 {
     return singleManager.load();
 }
 
-CAppManager::~CAppManager() = default;
+CWindowThread::~CWindowThread() = default;
 
-bool CAppManager::InitInstance()
+bool CWindowThread::InitInstance()
 {
     return true;
 }
 
-int CAppManager::PreTranslateMessage(MSG*)
+int CWindowThread::PreTranslateMessage(MSG*)
 {
     return 0;
 }
 
-LRESULT CAppManager::FallbackHandler(HWND, UINT, WPARAM, LPARAM)
+LRESULT CWindowThread::FallbackHandler(HWND, UINT, WPARAM, LPARAM)
 {
     return 0;
 }
 
-void CAppManager::Execute()
+void CWindowThread::Execute()
 {
     if (!RegisterManager(this))
         return;
@@ -102,7 +109,7 @@ void CAppManager::Execute()
     gdiplusToken = 0;
 }
 
-bool CAppManager::Run()
+bool CWindowThread::Run()
 {
     if (GetCurrentThreadId() != threadId || running)
         return false;
@@ -116,7 +123,7 @@ bool CAppManager::Run()
     return true;
 }
 
-bool CAppManager::AddWindow(HWND hwnd, CWindowCtrl* window)
+bool CWindowThread::AddWindow(HWND hwnd, CWindowCtrl* window)
 {
     for (const CWindowCtrl* w : windows) {
         if (w->hwnd == hwnd)

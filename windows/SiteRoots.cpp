@@ -1,4 +1,4 @@
-#include "app/SiteRoots.h"
+#include "windows/SiteRoots.h"
 
 #include "SiteDefaults.h"
 
