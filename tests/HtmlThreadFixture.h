@@ -44,6 +44,17 @@ public:
         WaitForSingleObject(held.get(), 10000);
     }
     void Release() { SetEvent(release.get()); }
+    // Returns once the browser thread has handled everything posted to it
+    // before (requests put back by it included: they are posted at once).
+    // This thread's windows are answered meanwhile: the browser thread may
+    // send to them.
+    void Settle()
+    {
+        ResetEvent(release.get());
+        PostThreadMessageW(threadId, HoldMessage, 0, 0);
+        PumpUntil([this] { return WaitForSingleObject(held.get(), 0) == WAIT_OBJECT_0; }, 10000);
+        Release();
+    }
 
     std::vector<int> Served()
     {

@@ -31,3 +31,5 @@ private:
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 // Dispatches what is queued now (and what that posts) for `ms` milliseconds.
 void PumpFor(DWORD ms);
+// Dispatches what is queued now, without waiting for anything.
+inline void PumpPending() { PumpUntil([] { return true; }, 0); }

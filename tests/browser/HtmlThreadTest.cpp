@@ -38,7 +38,7 @@ TEST_F(HtmlThread, EarlyRefreshIsDroppedAndEarlyNavigateWaitsBehindLaterRequests
     EXPECT_EQ(manager.Served(), (std::vector<int>{NavigateRequest, RefreshRequest,
                                                  CreateWindowRequest, NavigateRequest}));
     EXPECT_TRUE(WaitFor([&] { return SiteReceived("GET " + path); }));
-    PumpFor(200);
+    manager.Settle();
     EXPECT_EQ(manager.Served().size(), 4u) << "the refresh must not come back";
 }
 
@@ -69,7 +69,9 @@ TEST_F(HtmlThread, EscAndF10ReachTheParentOnlyInTheGameView)
     CreateBrowserWindow();
     PostMessageW(html.hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
     PostMessageW(html.hwnd, WM_SYSKEYDOWN, VK_F10, 0);
-    PumpFor(300);
+    // The keys are handled, and what they posted here dispatched.
+    manager.Settle();
+    PumpPending();
     EXPECT_TRUE(parent.commands.empty());
 
     html.inGame = true;
@@ -77,7 +79,8 @@ TEST_F(HtmlThread, EscAndF10ReachTheParentOnlyInTheGameView)
     PostMessageW(html.hwnd, WM_SYSKEYDOWN, VK_F10, 0);
     PostMessageW(html.hwnd, WM_KEYDOWN, 'A', 0);
     EXPECT_TRUE(WaitFor([&] { return parent.commands.size() >= 2; }));
-    PumpFor(100);
+    manager.Settle();
+    PumpPending();
     EXPECT_EQ(parent.commands, (std::vector<int>{LeaveFullScreenCommand, ToggleFullScreenCommand}));
 }
 
@@ -102,7 +105,7 @@ TEST_F(HtmlThread, ARequestThatCanNeverBeServedIsDroppedAfterABound)
     ASSERT_TRUE(WaitFor([&] {
         return manager.Served().size() >= static_cast<size_t>(CHtmlAppManager::MaxRequeues) + 1;
     }));
-    PumpFor(300);
+    manager.Settle();
     EXPECT_EQ(manager.Served().size(), static_cast<size_t>(CHtmlAppManager::MaxRequeues) + 1);
     EXPECT_EQ(manager.PendingRequests(), 0u);
 }

@@ -95,7 +95,7 @@ protected:
             DestroyWindow(host.hwnd);
         if (frame.hwnd)
             DestroyWindow(frame.hwnd);
-        PumpFor(50);
+        PumpPending();
         if (oleStarted)
             OleUninitialize();
     }
@@ -250,7 +250,7 @@ TEST_F(WebBrowserControl, DocumentOperationsFailWithoutADocument)
     EXPECT_EQ(site.GetDocument(), nullptr);
     EXPECT_EQ(site.LoadHtml(nullptr), 0);
     EXPECT_EQ(site.LoadHtml(L"<p id='x'>x</p>"), 0);
-    PumpFor(200);
+    PumpFor(200);  // nothing to wait for: no document may turn up later
     wchar_t buffer[8] = L"keep";
     int count = 8;
     EXPECT_EQ(site.GetBodyHtml(buffer, &count), 0);

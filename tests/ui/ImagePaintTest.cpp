@@ -729,7 +729,7 @@ TEST_F(ImagePaint, APressWhoseHookSawTheReleaseTakesNoCapture)
     w.downHook = [&](CImageButton*) {
         // The release arrives while the hook runs its own loop.
         PostMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(30, 30));
-        PumpFor(50);
+        PumpPending();
         return true;
     };
     Hover(h, 30, 30);

@@ -134,7 +134,7 @@ protected:
             if (w->hwnd && IsWindow(w->hwnd))
                 DestroyWindow(w->hwnd);
         }
-        PumpFor(20);
+        PumpPending();
     }
 
     HWND CreateShadow(int x, int y)
@@ -148,7 +148,7 @@ protected:
         ASSERT_TRUE(owner.Create(0, L"ShadowTestOwner", nullptr, WS_POPUP, x, y, width, height,
                                  shadow.hwnd));
         ShowWindow(owner.hwnd, SW_SHOWNOACTIVATE);
-        PumpFor(50);
+        ASSERT_TRUE(PumpUntil([this] { return IsWindowVisible(shadow.hwnd) != FALSE; }));
     }
 
     TestApp app;
@@ -337,11 +337,9 @@ TEST_F(ShadowFixture, FollowsItsOwnerAndReachesTheScreen)
     // Moved and resized, the shadow keeps 6 pixels on every side.
     // (Far right: screen reads must not meet other tests' windows.)
     MoveWindow(owner.hwnd, 1400, 120, 300, 200, TRUE);
-    PumpFor(50);
     GetWindowRect(shadow.hwnd, &r);
     EXPECT_TRUE(SameRect(RECT{1394, 114, 1706, 326}, r));
     SetWindowPos(owner.hwnd, nullptr, 0, 0, 320, 150, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    PumpFor(50);
     GetWindowRect(shadow.hwnd, &r);
     EXPECT_TRUE(SameRect(RECT{1394, 114, 1726, 276}, r));
 
@@ -349,6 +347,7 @@ TEST_F(ShadowFixture, FollowsItsOwnerAndReachesTheScreen)
     // black root (the owner covers everything from 6 pixels in), the
     // cut-off corner still black.
     const int midY = (r.top + r.bottom) / 2;
+    EXPECT_TRUE(PumpUntil([&] { return ScreenGrey(ScreenPixel(r.right - 6, midY), 0x8A * 100 / 255); }));
     EXPECT_TRUE(ScreenGrey(ScreenPixel(r.left + 1, midY), 0x8A * 15 / 255));
     EXPECT_TRUE(ScreenGrey(ScreenPixel(r.left + 3, midY), 0x8A * 50 / 255));
     EXPECT_TRUE(ScreenGrey(ScreenPixel(r.left + 5, midY), 0x8A * 100 / 255));
@@ -364,20 +363,19 @@ TEST_F(ShadowFixture, RedrawsWhenShownOnly)
     GetWindowRect(shadow.hwnd, &r);
     const int midY = (r.top + r.bottom) / 2;
 
+    // Showing and hiding are handled at once, redraws included.
     ShowWindow(owner.hwnd, SW_HIDE);
-    PumpFor(30);
     EXPECT_FALSE(IsWindowVisible(shadow.hwnd));
     shadow.alphas.clear();
     shadow.SetMenuColors();  // only a redraw can bring this to the screen
     ShowWindow(owner.hwnd, SW_SHOWNOACTIVATE);
-    PumpFor(50);
     EXPECT_TRUE(IsWindowVisible(shadow.hwnd));
     ASSERT_EQ(1u, shadow.alphas.size());
     EXPECT_EQ(255, shadow.alphas[0]);
-    EXPECT_TRUE(ScreenGrey(ScreenPixel(r.left + 5, midY), 0x9E * 100 / 255));
+    EXPECT_TRUE(PumpUntil([&] { return ScreenGrey(ScreenPixel(r.left + 5, midY), 0x9E * 100 / 255); }))
+        << ScreenGrey(ScreenPixel(r.left + 5, midY), 0x9E * 100 / 255).message();
 
     ShowWindow(owner.hwnd, SW_HIDE);
-    PumpFor(30);
     EXPECT_EQ(1u, shadow.alphas.size());
 }
 
@@ -415,7 +413,7 @@ TEST_F(ShadowFixture, NoGrowthOverRepeatedRedraws)
             shadow.SetMenuColors();
         SendMessageW(shadow.hwnd, WM_SHOWWINDOW, TRUE, 0);
         MoveWindow(owner.hwnd, 100 + (i % 2), 100, 300, 200 - (i % 2), TRUE);
-        PumpFor(0);
+        PumpPending();
     };
     for (int i = 0; i < 20; ++i)
         cycle(i);

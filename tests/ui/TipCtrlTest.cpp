@@ -1,5 +1,6 @@
 // ctest: desktop
 #include "DibCanvas.h"
+#include "Input.h"
 #include "TestApp.h"
 #include "ui/CImageTipCtrl.h"
 #include "ui/UiFont.h"
@@ -20,13 +21,11 @@ protected:
         ASSERT_TRUE(app.ok());
         ASSERT_TRUE(owner.Create(0, L"TipTestOwner", L"owner", WS_POPUP | WS_VISIBLE, 100, 100,
                                  400, 300, nullptr));
-        SetForegroundWindow(owner.hwnd);
-        SetFocus(owner.hwnd);
+        ASSERT_TRUE(GiveKeyboardFocus(owner.hwnd));
         ASSERT_TRUE(tip.Create(0, L"ToolTip", nullptr, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0,
                                owner.hwnd));
         ASSERT_FALSE(IsWindowVisible(tip.hwnd));
-        SetCursorPos(300, 250);
-        PumpFor(50);
+        ASSERT_TRUE(SettleCursorAt(300, 250));
     }
 
     bool Shown() const { return IsWindowVisible(tip.hwnd) != FALSE; }
@@ -41,7 +40,7 @@ protected:
     // Waits for the tip and returns how long that took from `start`.
     DWORD WaitShown(DWORD start)
     {
-        EXPECT_TRUE(PumpUntil([this] { return Shown(); }, 3000));
+        EXPECT_TRUE(PumpUntil([this] { return Shown(); }, 10000));
         return GetTickCount() - start;
     }
 
@@ -86,10 +85,7 @@ TEST_F(TipCtrl, AppearsAfterTheDelayAtTheCursorWithoutTakingTheFocus)
     ASSERT_EQ(owner.hwnd, GetForegroundWindow());
     const DWORD start = GetTickCount();
     tip.SetTipText(L"刷新 the page");
-    PumpFor(350);
-    EXPECT_FALSE(Shown()) << "shown before the delay";
-    const DWORD elapsed = WaitShown(start);
-    EXPECT_GE(elapsed, 490u);
+    EXPECT_GE(WaitShown(start), CImageTipCtrl::kShowDelay - 10) << "shown before the delay";
 
     POINT cursor = {};
     GetCursorPos(&cursor);
@@ -119,16 +115,18 @@ TEST_F(TipCtrl, PaintsBorderBackgroundAndText)
 {
     tip.SetTipText(L"老板键(Alt+D)");
     WaitShown(GetTickCount());
-    PumpFor(100);
-    UpdateWindow(tip.hwnd);
     const RECT r = TipWindowRect();
     const int width = r.right - r.left;
     const int height = r.bottom - r.top;
     DibCanvas canvas(width, height);
     ASSERT_TRUE(canvas.ok());
-    HDC screen = GetDC(nullptr);
-    BitBlt(canvas.dc(), 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
+    // Read back from the screen until the first paint has reached it.
+    EXPECT_TRUE(PumpUntil([&] {
+        HDC screen = GetDC(nullptr);
+        BitBlt(canvas.dc(), 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+        return ColorNear(canvas.Pixel(1, 1) | 0xFF000000, 0xFFFCFCFC, 8);
+    }));
 
     EXPECT_TRUE(ColorNear(canvas.Pixel(0, 0) | 0xFF000000, 0xFF8A8A8A, 8));
     EXPECT_TRUE(ColorNear(canvas.Pixel(width - 1, height - 1) | 0xFF000000, 0xFF8A8A8A, 8));
@@ -144,12 +142,12 @@ TEST_F(TipCtrl, PaintsBorderBackgroundAndText)
 TEST_F(TipCtrl, SameTextWhileWaitingRestartsTheDelay)
 {
     tip.SetTipText(L"工具");
-    PumpFor(300);
+    // A third of the delay, far enough from its end for a slow machine.
+    PumpFor(CImageTipCtrl::kShowDelay / 3);
+    ASSERT_FALSE(Shown());
     const DWORD restart = GetTickCount();
     tip.SetTipText(L"工具");
-    PumpFor(350);
-    EXPECT_FALSE(Shown()) << "the first delay was not restarted";
-    EXPECT_GE(WaitShown(restart), 490u);
+    EXPECT_GE(WaitShown(restart), CImageTipCtrl::kShowDelay - 10) << "the first delay was not restarted";
 }
 
 TEST_F(TipCtrl, SameTextWhileShownStaysInPlace)
@@ -157,10 +155,11 @@ TEST_F(TipCtrl, SameTextWhileShownStaysInPlace)
     tip.SetTipText(L"工具");
     WaitShown(GetTickCount());
     const RECT before = TipWindowRect();
-    SetCursorPos(500, 400);
+    ASSERT_TRUE(SettleCursorAt(500, 400));
     tip.SetTipText(L"工具");
     EXPECT_TRUE(Shown());
-    PumpFor(800);
+    // Nothing to wait for: a restarted delay would move it once it ran out.
+    PumpFor(CImageTipCtrl::kShowDelay + 300);
     EXPECT_TRUE(Shown());
     const RECT after = TipWindowRect();
     EXPECT_EQ(before.left, after.left);
@@ -171,7 +170,7 @@ TEST_F(TipCtrl, NewTextHidesAndReappearsAtTheNewCursor)
 {
     tip.SetTipText(L"工具");
     WaitShown(GetTickCount());
-    SetCursorPos(600, 500);
+    ASSERT_TRUE(SettleCursorAt(600, 500));
     tip.SetTipText(L"刷新");
     EXPECT_FALSE(Shown());
     WaitShown(GetTickCount());
@@ -186,14 +185,12 @@ TEST_F(TipCtrl, EmptyTextHidesAndStartsNoTimer)
     WaitShown(GetTickCount());
     tip.SetTipText(L"");
     EXPECT_FALSE(Shown());
-    PumpFor(800);
-    EXPECT_FALSE(Shown());
 
-    // Also while still waiting: the pending tip never shows.
+    // Also while still waiting: the pending tip never shows. Nothing to
+    // wait for but the delay running out (with room for a late timer).
     tip.SetTipText(L"刷新");
-    PumpFor(200);
     tip.SetTipText(L"");
-    PumpFor(800);
+    PumpFor(CImageTipCtrl::kShowDelay + 300);
     EXPECT_FALSE(Shown());
 }
 

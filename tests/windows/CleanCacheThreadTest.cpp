@@ -3,6 +3,7 @@
 
 #include "TestApp.h"
 
+#include <tlhelp32.h>
 #include <wininet.h>
 
 #include <algorithm>
@@ -120,6 +121,29 @@ bool CloseBox(HWND box)
     return PumpUntil([] { return !CleanCacheBusy(); });
 }
 
+// Threads of this process now: the cleaning threads have ended once it is
+// back to what it was before they started.
+int ThreadCount()
+{
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+            ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+bool ThreadsBackTo(int count)
+{
+    return PumpUntil([count] { return ThreadCount() <= count; }, 10000);
+}
+
 // Where the 64th handle created now would go. The system hands out the
 // lowest free slots, so every handle kept meanwhile pushes this up by one
 // slot, even when it only filled a hole.
@@ -222,13 +246,13 @@ TEST_F(CleanCache, StartWhileBoxIsOpenEndsAtOnceWithoutSecondWalkOrBox)
     PumpUntil([&] {
         wait = WaitForSingleObject(second, 0);
         return wait == WAIT_OBJECT_0;
-    }, 3000);
+    }, 10000);
     EXPECT_EQ(wait, static_cast<DWORD>(WAIT_OBJECT_0));
     DWORD code = 1;
     GetExitCodeThread(second, &code);
     EXPECT_EQ(code, 0u);
     CloseHandle(second);
-    PumpFor(300);
+    // A box of its own would have held the thread up: one box still.
     EXPECT_EQ(FindBoxes().size(), 1u);
     EXPECT_TRUE(InCache(url));
     EXPECT_TRUE(CleanCacheBusy());
@@ -242,11 +266,13 @@ TEST_F(CleanCache, ManyStartsLeaveNoThreadHandles)
     // GetProcessHandleCount is 0 under Wine; the lowest free handle slot,
     // which the system hands out next, shows kept handles all the same.
     // Warm-up: WinINet and the box keep handles of their own after first use.
+    const int threads = ThreadCount();
+    ASSERT_GT(threads, 0);
     ASSERT_TRUE(StartCleanCacheThread(owner));
     HWND box = WaitForBox();
     ASSERT_NE(box, nullptr);
     ASSERT_TRUE(CloseBox(box));
-    PumpFor(200);
+    ASSERT_TRUE(ThreadsBackTo(threads));
 
     const uintptr_t before = NextHandleValue();
     ASSERT_TRUE(StartCleanCacheThread(owner));
@@ -256,9 +282,9 @@ TEST_F(CleanCache, ManyStartsLeaveNoThreadHandles)
     // must not be kept either.
     for (int i = 0; i < 20; ++i)
         ASSERT_TRUE(StartCleanCacheThread(owner));
-    PumpFor(500);
+    EXPECT_TRUE(ThreadsBackTo(threads + 1)) << "refused starts still running";
     ASSERT_TRUE(CloseBox(box));
-    PumpFor(300);
+    ASSERT_TRUE(ThreadsBackTo(threads));
     const uintptr_t after = NextHandleValue();
     // Twenty kept thread handles would push it up by twenty slots.
     EXPECT_LE(after, before + 4 * 4) << "before " << before << " after " << after;

@@ -46,11 +46,12 @@ std::wstring ClassOf(HWND window)
     return name;
 }
 
-// A plain window of the test's own, to compete for hot keys.
-HWND CreateBystander()
+// A plain window of the test's own, to compete for hot keys or, shown, to
+// hold the keyboard focus while the game window is hidden.
+HWND CreateBystander(DWORD style)
 {
-    return CreateWindowExW(0, L"STATIC", L"bystander", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(0, L"STATIC", L"bystander", WS_POPUP | style, 0, 0, 10, 10, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 // True while the shell still holds the game window's notification icon.
@@ -89,23 +90,6 @@ bool TopmostReachesOwnedOwner()
     return reached;
 }
 
-void SendKey(WORD key, bool down)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof(input));
-}
-
-void PressAltD()
-{
-    SendKey(VK_MENU, true);
-    SendKey('D', true);
-    SendKey('D', false);
-    SendKey(VK_MENU, false);
-}
-
 std::wstring RowText(CImageMenu& menu, int id)
 {
     CImageItem* row = menu.painter.FindItem(id);
@@ -142,12 +126,12 @@ protected:
             DestroyWindow(game.hwnd);
         if (game.backWindow.hwnd && IsWindow(game.backWindow.hwnd))
             DestroyWindow(game.backWindow.hwnd);
-        PumpFor(50);
+        PumpPending();  // what the destruction posted
     }
 
-    HWND Bystander()
+    HWND Bystander(DWORD style = 0)
     {
-        bystanders.push_back(CreateBystander());
+        bystanders.push_back(CreateBystander(style));
         return bystanders.back();
     }
 
@@ -157,7 +141,6 @@ protected:
     {
         ASSERT_TRUE(game.CreateLoginView());
         ASSERT_TRUE(IsWindow(game.hwnd));
-        PumpFor(100);
     }
 
     // Login view, then the game view once it is shown maximised.
@@ -165,8 +148,7 @@ protected:
     {
         CreateLogin();
         game.EnterGameMode();
-        ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 3000));
-        PumpFor(100);
+        ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd) && Visible(Back()); }, 10000));
     }
 
     CImageButton* Button(int id) const { return game.painter.FindButton(id); }
@@ -226,6 +208,20 @@ protected:
     }
 
     bool TooltipIs(const wchar_t* text) const { return std::wcscmp(game.tooltipText, text) == 0; }
+
+    // Hovers `at` until the tooltip text is `text`; whether the tip was up
+    // when the text changed is noted from inside whatever loop runs (the
+    // hover helper pumps while it settles the pointer).
+    void HoverForText(POINT at, const wchar_t* text, bool& tipUpThen)
+    {
+        TimerScript watch([&] {
+            if (!TooltipIs(text))
+                return false;
+            tipUpThen = Visible(game.tooltip.hwnd);
+            return true;
+        }, 10);
+        EXPECT_TRUE(HoverUntil(at, [&] { return watch.finished(); }));
+    }
 
     TestApp app;
     std::vector<std::wstring> opened;
@@ -303,30 +299,25 @@ TEST_F(FrameGame, LoginViewSitsOnTheBackWindowAndMinimiseFollowsInLoginModeOnly)
     // Moving the artwork drags the login view along.
     SetWindowPos(Back(), nullptr, back.left + 30, back.top - 20, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    PumpFor(50);
     const RECT moved = WindowRect(game.hwnd);
     EXPECT_EQ(moved.left, back.left + 30 + 626);
     EXPECT_EQ(moved.top, back.top - 20 + 212);
 
     SendMessageW(game.hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    PumpFor(100);
     EXPECT_FALSE(Visible(Back()));
     SendMessageW(game.hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
-    PumpFor(100);
     EXPECT_TRUE(Visible(Back()));
     EXPECT_FALSE(IsIconic(game.hwnd));
 
     // In the game view the system commands leave the back window alone.
     game.EnterGameMode();
-    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 3000));
+    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 10000));
     ShowWindow(Back(), SW_SHOWNOACTIVATE);
     ASSERT_TRUE(Visible(Back()));
     SendMessageW(game.hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    PumpFor(100);
     EXPECT_TRUE(Visible(Back()));
     ShowWindow(Back(), SW_HIDE);
     SendMessageW(game.hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
-    PumpFor(100);
     EXPECT_FALSE(Visible(Back()));
 }
 
@@ -342,10 +333,9 @@ TEST_F(FrameGame, GameAddressSeenOnAnotherThreadEntersTheGameViewAfterTheDelay)
     }
     std::thread([this] { game.OnNavigateComplete(nullptr); }).join();
     EXPECT_EQ(game.GetServerId(), L"");
+    // Nothing queued, so no delay started: a stray one would also show in
+    // the lower bound below.
     EXPECT_FALSE(AddressMessageQueued());
-    PumpFor(2000);
-    EXPECT_FALSE(game.inGame);
-    EXPECT_TRUE(Visible(game.hwnd));
 
     const DWORD start = GetTickCount();
     std::thread([this] {
@@ -355,19 +345,15 @@ TEST_F(FrameGame, GameAddressSeenOnAnotherThreadEntersTheGameViewAfterTheDelay)
     // Handed to the window's own thread: a timer set from the browser
     // thread would not run there.
     EXPECT_TRUE(AddressMessageQueued());
-    PumpFor(1200);
-    EXPECT_FALSE(game.inGame) << "entered before the delay";
-    ASSERT_TRUE(PumpUntil([this] { return game.inGame.load(); }, 3000));
-    const DWORD took = GetTickCount() - start;
-    EXPECT_GE(took, 1400u);
-    EXPECT_LE(took, 2500u);
+    ASSERT_TRUE(PumpUntil([this] { return game.inGame.load(); }, 10000));
+    EXPECT_GE(GetTickCount() - start, CFrameGame::EnterGameDelay - 100) << "entered before the delay";
 
     // Afterwards the watch is inert.
     std::thread([this] {
         game.OnNavigateComplete(L"https://p.example/game?type=3&server_id=other");
     }).join();
     EXPECT_EQ(game.GetServerId(), L"s12");
-    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 3000));
+    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 10000));
 }
 
 TEST_F(FrameGame, ALaterGameAddressRestartsTheDelay)
@@ -375,17 +361,18 @@ TEST_F(FrameGame, ALaterGameAddressRestartsTheDelay)
     CreateLogin();
     const DWORD start = GetTickCount();
     game.OnNavigateComplete(L"https://p.example/game?client=1");
-    PumpFor(1000);
+    // A third of the delay passes (far enough from its end that a slow
+    // machine cannot reach it) before the second address.
+    PumpFor(CFrameGame::EnterGameDelay / 3);
     ASSERT_FALSE(game.inGame);
     game.OnNavigateComplete(L"https://p.example/game?client=1&server_id=77");
     const DWORD second = GetTickCount();
     EXPECT_EQ(game.GetServerId(), L"77");
-    // Without the restart the view would switch at 1.5 s.
-    PumpFor(1000);
-    EXPECT_FALSE(game.inGame) << "the first address's delay was not restarted";
-    ASSERT_TRUE(PumpUntil([this] { return game.inGame.load(); }, 3000));
-    EXPECT_GE(GetTickCount() - second, 1400u);
-    EXPECT_GE(GetTickCount() - start, 2300u);
+    ASSERT_TRUE(PumpUntil([this] { return game.inGame.load(); }, 10000));
+    // Without the restart the view would switch a third of the delay early.
+    EXPECT_GE(GetTickCount() - second, CFrameGame::EnterGameDelay - 100)
+        << "the first address's delay was not restarted";
+    EXPECT_GE(GetTickCount() - start, CFrameGame::EnterGameDelay * 4 / 3 - 100);
 }
 
 TEST_F(FrameGame, ServerIdComesFromGameAddressesAndNamesThePaymentPage)
@@ -452,7 +439,7 @@ TEST_F(FrameGame, GameViewIsMaximisedWithTheTitleBarAnchoredToTheRight)
 {
     CreateLogin();
     PostMessageW(game.hwnd, FrameCommandMessage, EnterGameCommand, 0);
-    ASSERT_TRUE(PumpUntil([this] { return game.inGame.load(); }, 2000));
+    ASSERT_TRUE(PumpUntil([this] { return game.inGame.load(); }, 10000));
     const DWORD entered = GetTickCount();
     const RECT work = WorkArea();
     // Hidden and centred at the minimum size until the maximise.
@@ -469,9 +456,8 @@ TEST_F(FrameGame, GameViewIsMaximisedWithTheTitleBarAnchoredToTheRight)
     EXPECT_TRUE(game.roundCorners);
     EXPECT_TRUE(game.painter.dragEnabled);
 
-    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 3000));
-    EXPECT_GE(GetTickCount() - entered, 550u) << "shown before the maximise delay";
-    PumpFor(100);
+    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 10000));
+    EXPECT_GE(GetTickCount() - entered, CFrameGame::MaximizeDelay - 150) << "shown before the maximise delay";
     const RECT g = WindowRect(game.hwnd);
     EXPECT_TRUE(RectIs(g, work));
     EXPECT_TRUE(Visible(Back())) << "the shadow window stayed hidden after the maximise";
@@ -521,17 +507,14 @@ TEST_F(FrameGame, GameViewIsMaximisedWithTheTitleBarAnchoredToTheRight)
     ExpectTitleBarDrawn(L"game-view");
 
     // The payment link, clicked for real, opens the payment page.
-    const POINT pay = Centre(PaymentLinkId);
-    ClickAt(pay.x, pay.y);
-    ASSERT_TRUE(PumpUntil([this] { return !opened.empty(); }, 3000));
+    ASSERT_TRUE(ClickUntil(Centre(PaymentLinkId), [this] { return !opened.empty(); }));
     EXPECT_EQ(opened, std::vector<std::wstring>{PayAddress(DefaultSiteRoots().platform, L"")});
 
-    // Entering again changes nothing.
+    // Entering again changes nothing (a second entry would hide, move and
+    // rebuild at once).
     const size_t buttons = game.painter.buttons.size();
     const HWND tip = game.tooltip.hwnd;
     game.EnterGameMode();
-    EXPECT_TRUE(Visible(game.hwnd));
-    PumpFor(1000);
     EXPECT_TRUE(Visible(game.hwnd));
     EXPECT_TRUE(IsZoomed(game.hwnd));
     EXPECT_TRUE(RectIs(WindowRect(game.hwnd), g));
@@ -540,10 +523,9 @@ TEST_F(FrameGame, GameViewIsMaximisedWithTheTitleBarAnchoredToTheRight)
 
     // The restore button, clicked for real: back to the centred minimum
     // size, with the shadow around it.
-    const POINT restore = Centre(RestoreButtonId);
-    ClickAt(restore.x, restore.y);
-    ASSERT_TRUE(PumpUntil([this] { return !IsZoomed(game.hwnd); }, 3000));
-    PumpFor(100);
+    ASSERT_TRUE(ClickUntil(Centre(RestoreButtonId), [this] {
+        return !IsZoomed(game.hwnd) && Button(MaximizeButtonId)->visible && Visible(Back());
+    }));
     const RECT restored = WindowRect(game.hwnd);
     EXPECT_TRUE(RectIs(restored, x0, y0, x0 + 1020, y0 + 704));
     EXPECT_TRUE(Button(MaximizeButtonId)->visible);
@@ -562,10 +544,8 @@ TEST_F(FrameGame, FullScreenCoversTheScreenAndReturnsToTheExactRectangle)
     const int sx = GetSystemMetrics(SM_CXSCREEN);
     const int sy = GetSystemMetrics(SM_CYSCREEN);
     const RECT maximised = WindowRect(game.hwnd);
-    auto command = [this](WPARAM which) {
-        PostMessageW(game.hwnd, FrameCommandMessage, which, 0);
-        PumpFor(200);
-    };
+    // Handled at once, as the posted command would be.
+    auto command = [this](WPARAM which) { SendMessageW(game.hwnd, FrameCommandMessage, which, 0); };
     // Wine gives the topmost flag to the popups of an owned window instead
     // of to the window itself; there the tooltip shows the request.
     const bool ownFlag = TopmostReachesOwnedOwner();
@@ -595,7 +575,6 @@ TEST_F(FrameGame, FullScreenCoversTheScreenAndReturnsToTheExactRectangle)
     // From a restored window somewhere else; Esc leaves.
     ShowWindow(game.hwnd, SW_RESTORE);
     SetWindowPos(game.hwnd, nullptr, 100, 80, 1100, 760, SWP_NOZORDER | SWP_NOACTIVATE);
-    PumpFor(100);
     const RECT placed = WindowRect(game.hwnd);
     ASSERT_TRUE(RectIs(placed, 100, 80, 1200, 840));
     EXPECT_TRUE(RectIs(WindowRect(Back()), 94, 74, 1206, 846));
@@ -644,7 +623,7 @@ TEST_F(FrameGame, EscAndF10BecomeCommandsInTheGameViewOnlyAndStillReachTheWindow
     EXPECT_TRUE(queued().empty()) << "login view";
 
     game.EnterGameMode();
-    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 3000));
+    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 10000));
     EXPECT_EQ(offer(WM_KEYDOWN, VK_F10), 0);
     EXPECT_EQ(offer(WM_SYSKEYDOWN, VK_F10), 0);
     EXPECT_EQ(offer(WM_KEYDOWN, VK_ESCAPE), 0);
@@ -668,12 +647,10 @@ TEST_F(FrameGame, BossKeyHidesBehindTheIconAndBringsTheWindowBack)
     EXPECT_FALSE(IconPresent(game.hwnd));
 
     SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId + 1, MAKELPARAM(MOD_ALT, 'D'));
-    PumpFor(50);
     EXPECT_TRUE(Visible(game.hwnd));
     EXPECT_FALSE(game.hiddenToTray);
 
     SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, MAKELPARAM(MOD_ALT, 'D'));
-    PumpFor(50);
     EXPECT_FALSE(Visible(game.hwnd));
     EXPECT_FALSE(Visible(Back()));
     EXPECT_TRUE(game.hiddenToTray);
@@ -682,20 +659,17 @@ TEST_F(FrameGame, BossKeyHidesBehindTheIconAndBringsTheWindowBack)
     EXPECT_TRUE(game.trayIcon.shown());
 
     // No full screen while hidden.
-    PostMessageW(game.hwnd, FrameCommandMessage, ToggleFullScreenCommand, 0);
-    PumpFor(100);
+    SendMessageW(game.hwnd, FrameCommandMessage, ToggleFullScreenCommand, 0);
     EXPECT_FALSE(game.fullScreen);
     EXPECT_FALSE(Visible(game.hwnd));
 
     // Icon events for another icon are swallowed; other mouse events ignored.
     EXPECT_EQ(SendMessageW(game.hwnd, TrayNotifyMessage, 127, WM_LBUTTONDBLCLK), 1);
     EXPECT_EQ(SendMessageW(game.hwnd, TrayNotifyMessage, 128, WM_MOUSEMOVE), 0);
-    PumpFor(50);
     EXPECT_FALSE(Visible(game.hwnd));
     EXPECT_TRUE(game.hiddenToTray);
 
     EXPECT_EQ(SendMessageW(game.hwnd, TrayNotifyMessage, 128, WM_LBUTTONDBLCLK), 0);
-    PumpFor(50);
     EXPECT_TRUE(Visible(game.hwnd));
     EXPECT_TRUE(Visible(Back()));
     EXPECT_FALSE(game.hiddenToTray);
@@ -718,13 +692,11 @@ TEST_F(FrameGame, BossKeyHidesBehindTheIconAndBringsTheWindowBack)
     EXPECT_FALSE(IconPresent(game.hwnd));
     ShowWindow(game.hwnd, SW_SHOW);
 
-    // The real keystroke reaches the window through the registered key.
-    SetForegroundWindow(game.hwnd);
-    PumpFor(100);
-    PressAltD();
-    EXPECT_TRUE(PumpUntil([this] { return game.hiddenToTray && !Visible(game.hwnd); }, 3000));
-    PressAltD();
-    EXPECT_TRUE(PumpUntil([this] { return !game.hiddenToTray && Visible(game.hwnd); }, 3000));
+    // The real keystroke reaches the window through the registered key, also
+    // while another window has the focus.
+    EXPECT_TRUE(PressUntil(game.hwnd, {VK_MENU, 'D'}, [this] { return game.hiddenToTray && !Visible(game.hwnd); }));
+    EXPECT_TRUE(PressUntil(Bystander(WS_VISIBLE), {VK_MENU, 'D'},
+                           [this] { return !game.hiddenToTray && Visible(game.hwnd); }));
 }
 
 TEST_F(FrameGame, TrayMenuOpensAboveTheCursorAndItsRowsShowOrClose)
@@ -734,10 +706,9 @@ TEST_F(FrameGame, TrayMenuOpensAboveTheCursorAndItsRowsShowOrClose)
     SendMessageW(window, WM_HOTKEY, CFrameGame::BossKeyId, 0);
     ASSERT_TRUE(game.hiddenToTray);
 
-    SetCursorPos(900, 700);
-    PumpFor(50);
+    ASSERT_TRUE(SettleCursorAt(900, 700));
     EXPECT_EQ(SendMessageW(window, TrayNotifyMessage, 128, WM_RBUTTONUP), 0);
-    ASSERT_TRUE(PumpUntil([this] { return Visible(game.trayMenu.hwnd); }, 3000));
+    ASSERT_TRUE(PumpUntil([this] { return Visible(game.trayMenu.hwnd); }, 10000));
     EXPECT_EQ(ClassOf(game.trayMenu.hwnd), L"velmor_menu");
     ASSERT_EQ(game.trayMenu.painter.items.size(), 2u);
     EXPECT_EQ(game.trayMenu.painter.items.front()->id, CFrameGame::OpenGameItemId);
@@ -751,18 +722,16 @@ TEST_F(FrameGame, TrayMenuOpensAboveTheCursorAndItsRowsShowOrClose)
     EXPECT_EQ(MenuRowsWithoutCaption(game.trayMenu.hwnd, L"game-tray-menu"), std::vector<int>{});
 
     // "打开游戏", clicked for real.
-    ClickAt(m.left + 40, m.top + 12);
-    ASSERT_TRUE(PumpUntil([&] { return Visible(window); }, 3000));
+    ASSERT_TRUE(ClickUntil(POINT{m.left + 40, m.top + 12}, [&] { return Visible(window); }));
     EXPECT_FALSE(game.hiddenToTray);
     EXPECT_FALSE(IconPresent(window));
-    PumpFor(50);
-    EXPECT_FALSE(IsWindow(game.trayMenu.hwnd)) << "closed after the click";
+    EXPECT_TRUE(PumpUntil([this] { return !IsWindow(game.trayMenu.hwnd); })) << "closed after the click";
 
     // Hidden again, the menu is rebuilt without doubled rows; "关闭" ends it.
     SendMessageW(window, WM_HOTKEY, CFrameGame::BossKeyId, 0);
     ASSERT_TRUE(IconPresent(window));
     SendMessageW(window, TrayNotifyMessage, 128, WM_RBUTTONUP);
-    ASSERT_TRUE(PumpUntil([this] { return Visible(game.trayMenu.hwnd); }, 3000));
+    ASSERT_TRUE(PumpUntil([this] { return Visible(game.trayMenu.hwnd); }, 10000));
     EXPECT_EQ(game.trayMenu.painter.items.size(), 2u);
     game.OnTrayMenuClick(game.trayMenu.painter.FindItem(CFrameGame::CloseItemId));
     EXPECT_FALSE(IsWindow(window));
@@ -770,7 +739,6 @@ TEST_F(FrameGame, TrayMenuOpensAboveTheCursorAndItsRowsShowOrClose)
     EXPECT_EQ(game.dialogResult, 1);
     EXPECT_FALSE(game.modalRunning);
     EXPECT_FALSE(Visible(game.trayMenu.hwnd));
-    PumpFor(200);
     EXPECT_FALSE(Visible(Back()));
     EXPECT_FALSE(IconPresent(window));
     EXPECT_TRUE(RegisterHotKey(Bystander(), 1, MOD_ALT, 'D')) << "the key is free again";
@@ -784,11 +752,10 @@ TEST_F(FrameGame, DestroyedWhileHiddenLeavesNoIconAndFreesTheKey)
     ASSERT_TRUE(game.hiddenToTray);
     ASSERT_TRUE(IconPresent(window));
     PostMessageW(window, FrameCommandMessage, CloseCommand, 0);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window); }, 10000));
     EXPECT_FALSE(game.hiddenToTray);
     EXPECT_FALSE(IconPresent(window));
     EXPECT_TRUE(RegisterHotKey(Bystander(), 1, MOD_ALT, 'D'));
-    PumpFor(200);
     EXPECT_FALSE(Visible(Back()));
 }
 
@@ -799,42 +766,35 @@ TEST_F(FrameGame, ToolsMenuAndTooltipsOfTheTitleBar)
 
     // Hover: the text at once, the tip half a second later.
     const POINT full = Centre(CFrameGame::FullScreenButtonId);
-    MoveMouseTo(full.x, full.y);
+    bool tipUp = true;
+    // Timed from before the hover: the text changes somewhere inside it.
     const DWORD start = GetTickCount();
-    ASSERT_TRUE(PumpUntil([this] { return TooltipIs(L"全屏(F10)"); }, 2000));
-    EXPECT_FALSE(Visible(tip));
-    ASSERT_TRUE(PumpUntil([&] { return Visible(tip); }, 3000));
-    EXPECT_GE(GetTickCount() - start, 400u);
+    HoverForText(full, L"全屏(F10)", tipUp);
+    EXPECT_FALSE(tipUp);
+    ASSERT_TRUE(PumpUntil([&] { return Visible(tip); }, 10000));
+    EXPECT_GE(GetTickCount() - start, CImageTipCtrl::kShowDelay - 20);
     EXPECT_STREQ(game.tooltip.tipText, L"全屏(F10)");
 
     // Another button: the tip goes and comes back with its text. Handing
     // the same text on again and again must not keep restarting the delay.
-    const POINT minimise = Centre(MinimizeButtonId);
-    MoveMouseTo(minimise.x, minimise.y);
-    ASSERT_TRUE(PumpUntil([this] { return TooltipIs(L"最小化"); }, 2000));
-    EXPECT_FALSE(Visible(tip));
+    HoverForText(Centre(MinimizeButtonId), L"最小化", tipUp);
+    EXPECT_FALSE(tipUp);
     {
         TimerScript repeat([this] {
             game.SetTooltipText(L"最小化");
             return false;
         }, 100);
-        EXPECT_TRUE(PumpUntil([&] { return Visible(tip); }, 2000));
+        EXPECT_TRUE(PumpUntil([&] { return Visible(tip); }, 10000));
     }
     EXPECT_STREQ(game.tooltip.tipText, L"最小化");
 
     // A plain spot of the title bar clears it.
-    const POINT plain = ClientToScreenPoint(400, 12);
-    MoveMouseTo(plain.x, plain.y);
-    PumpFor(100);
-    MoveMouseTo(plain.x + 2, plain.y);
-    ASSERT_TRUE(PumpUntil([this] { return TooltipIs(L""); }, 2000));
-    PumpFor(50);
-    EXPECT_FALSE(Visible(tip));
+    ASSERT_TRUE(HoverUntil(ClientToScreenPoint(400, 12), [this] { return TooltipIs(L""); }));
+    EXPECT_TRUE(PumpUntil([&] { return !Visible(tip); }));
 
     // The tools button opens its menu below the title bar.
     const POINT tools = Centre(CFrameGame::ToolsButtonId);
-    ClickAt(tools.x, tools.y);
-    ASSERT_TRUE(PumpUntil([this] { return Visible(game.toolsMenu.hwnd); }, 3000));
+    ASSERT_TRUE(ClickUntil(tools, [this] { return Visible(game.toolsMenu.hwnd); }));
     EXPECT_EQ(ClassOf(game.toolsMenu.hwnd), L"velmor_menu");
     ASSERT_EQ(game.toolsMenu.painter.items.size(), 3u);
     EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::CleanCacheItemId), L"清除缓存");
@@ -846,30 +806,23 @@ TEST_F(FrameGame, ToolsMenuAndTooltipsOfTheTitleBar)
                        WindowRect(game.hwnd).top + 30 + 72));
     EXPECT_EQ(MenuRowsWithoutCaption(game.toolsMenu.hwnd, L"game-tools-menu"), std::vector<int>{});
 
-    // While a menu is open the tools button shows no tooltip of its own.
-    MoveMouseTo(full.x, full.y);
-    ASSERT_TRUE(PumpUntil([this] { return TooltipIs(L"全屏(F10)"); }, 2000));
-    MoveMouseTo(tools.x, tools.y);
-    ASSERT_TRUE(PumpUntil(
-        [this] {
-            return game.painter.hotButton &&
-                   game.painter.hotButton->id == CFrameGame::ToolsButtonId;
-        },
-        2000));
-    PumpFor(100);
+    // While a menu is open the tools button shows no tooltip of its own
+    // (decided in the same mouse move that makes it the hot button).
+    auto toolsHot = [this] {
+        return game.painter.hotButton && game.painter.hotButton->id == CFrameGame::ToolsButtonId;
+    };
+    ASSERT_TRUE(HoverUntil(full, [this] { return TooltipIs(L"全屏(F10)"); }));
+    ASSERT_TRUE(HoverUntil(tools, toolsHot));
     ASSERT_TRUE(Visible(game.toolsMenu.hwnd));
     EXPECT_TRUE(TooltipIs(L"全屏(F10)")) << "tooltip changed to the tools button's";
 
     // The boss-key row does nothing but close the menu.
-    ClickAt(m.left + 40, m.top + 24 * 2 + 12);
-    ASSERT_TRUE(PumpUntil([this] { return !IsWindow(game.toolsMenu.hwnd); }, 3000));
+    ASSERT_TRUE(ClickUntil(POINT{m.left + 40, m.top + 24 * 2 + 12}, [this] { return !IsWindow(game.toolsMenu.hwnd); }));
     EXPECT_TRUE(Visible(game.hwnd));
 
     // Without a menu the tools button has its tooltip.
-    MoveMouseTo(full.x, full.y);
-    ASSERT_TRUE(PumpUntil([this] { return TooltipIs(L"全屏(F10)"); }, 2000));
-    MoveMouseTo(tools.x, tools.y);
-    EXPECT_TRUE(PumpUntil([this] { return TooltipIs(L"工具"); }, 2000));
+    ASSERT_TRUE(HoverUntil(full, [this] { return TooltipIs(L"全屏(F10)"); }));
+    EXPECT_TRUE(HoverUntil(tools, [this] { return TooltipIs(L"工具"); }));
 }
 
 TEST_F(FrameGame, CloseButtonAsksAndOnlyAConfirmationDestroysTheWindow)
@@ -879,21 +832,19 @@ TEST_F(FrameGame, CloseButtonAsksAndOnlyAConfirmationDestroysTheWindow)
     const POINT close = Centre(CloseButtonId);
     {
         TimerScript answer = AnswerCloseDialog(212, 117);  // cancel
-        ClickAt(close.x, close.y);
-        ASSERT_TRUE(PumpUntil(
-            [&] { return answer.finished() && !FindWindowW(L"velmorkastel", nullptr); }, 5000));
+        ASSERT_TRUE(ClickUntil(close, [&] { return answer.finished(); }));
+        // The click's handler has returned once the dialog is gone.
+        ASSERT_TRUE(PumpUntil([&] { return !FindWindowW(L"velmorkastel", nullptr); }, 10000));
     }
-    PumpFor(300);
     EXPECT_TRUE(IsWindow(window)) << "cancelled, yet the window went";
     EXPECT_TRUE(Visible(window));
     EXPECT_TRUE(IsWindow(Back()));
 
     {
         TimerScript answer = AnswerCloseDialog(84, 117);  // confirm
-        ClickAt(close.x, close.y);
-        ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window); }, 5000));
+        ASSERT_TRUE(ClickUntil(close, [&] { return answer.finished(); }));
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window); }, 10000));
     }
-    PumpFor(200);
     EXPECT_FALSE(Visible(Back()));
     EXPECT_TRUE(RegisterHotKey(Bystander(), 1, MOD_ALT, 'D'));
 }
@@ -945,7 +896,7 @@ TEST_F(FrameGame, ConfiguredBossKeyIsRegisteredNamedAndWorks)
     CreateLogin();
     game.OnNavigateComplete(L"https://p.example/game?type=3&server_id=s5");
     game.EnterGameMode();
-    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 3000));
+    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 10000));
     EXPECT_EQ(game.configModifiers, 3);
     EXPECT_EQ(game.configVirtualKey, 119);
     EXPECT_EQ(game.BossKeyMenuText(), L"老板键(Ctrl+Alt+F8)");
@@ -957,7 +908,7 @@ TEST_F(FrameGame, ConfiguredBossKeyIsRegisteredNamedAndWorks)
 
     // The tools menu names it.
     game.OnButtonClick(Button(CFrameGame::ToolsButtonId));
-    ASSERT_TRUE(PumpUntil([this] { return Visible(game.toolsMenu.hwnd); }, 3000));
+    ASSERT_TRUE(PumpUntil([this] { return Visible(game.toolsMenu.hwnd); }, 10000));
     EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::BossKeyItemId), L"老板键(Ctrl+Alt+F8)");
 
     EXPECT_EQ(game.LinkAddress(PaymentLinkId),
@@ -988,8 +939,5 @@ TEST_F(FrameGame, TakenConfiguredKeyFallsBackToAltD)
     EXPECT_EQ(game.BossKeyMenuText(), L"老板键(Alt+D)");
     EXPECT_FALSE(RegisterHotKey(Bystander(), 2, MOD_ALT, 'D')) << "Alt+D not registered";
 
-    SetForegroundWindow(game.hwnd);
-    PumpFor(100);
-    PressAltD();
-    EXPECT_TRUE(PumpUntil([this] { return game.hiddenToTray && !Visible(game.hwnd); }, 3000));
+    EXPECT_TRUE(PressUntil(game.hwnd, {VK_MENU, 'D'}, [this] { return game.hiddenToTray && !Visible(game.hwnd); }));
 }
