@@ -12,7 +12,8 @@
 
 // The page's `window.external`: script calls are looked up by name in
 // `names` and carried out by `dispatcher`. The object lives inside the
-// browser site; reference counting never frees it.
+// browser site; reference counting never frees it. Owning thread: the
+// browser thread; the name table alone is guarded for other readers.
 class CImpIDispatch : public IDispatch {
 public:
     using Dispatcher = std::function<std::wstring(DISPID, const std::vector<std::wstring>&)>;

@@ -112,9 +112,12 @@ setup)
   # No Mono or Gecko installers: there is no network to fetch them.
   export WINEDLLOVERRIDES="mscoree=;mshtml="
   # One persistent wineserver for the whole run, started before anything
-  # else so every program shares it and tests start quickly.
+  # else so every program shares it and tests start quickly. Waited for:
+  # the server puts itself in the background once its socket is ready, and a
+  # program started while it is still starting would start a second one,
+  # which then loses the race for the socket ("chdir to .../server-...").
   mkdir -p "$WINEPREFIX"
-  setsid wineserver -p </dev/null >/dev/null 2>&1 &
+  setsid -w wineserver -p </dev/null >/dev/null 2>&1
   "$wine64" wineboot -i >"$dir/wineboot.log" 2>&1
 
   # One registry import for everything (each Wine program start costs).

@@ -171,7 +171,7 @@ void CImageButton::Draw(Gdiplus::Graphics& graphics, POINT cursor, int pressed, 
 
     Gdiplus::Image* normal = normalImage.get();
     switch (drawMode) {
-    case 3:
+    case DrawMode::State:
         if (image) {
             if (imageOffsetX != 0)
                 graphics.DrawImage(image, left + imageOffsetX, top + imageOffsetY,
@@ -180,13 +180,13 @@ void CImageButton::Draw(Gdiplus::Graphics& graphics, POINT cursor, int pressed, 
                 graphics.DrawImage(image, left, top, width, height);
         }
         break;
-    case 4:
+    case DrawMode::StateThenNormal:
         if (image)
             graphics.DrawImage(image, left, top, width, height);
         if (normal && normal != image)
             graphics.DrawImage(normal, left, top, width, height);
         break;
-    case 5:
+    case DrawMode::NormalThenState:
         if (normal && normal != image)
             graphics.DrawImage(normal, left, top, width, height);
         if (image)

@@ -4,6 +4,21 @@
 
 #include <memory>
 
+// What the owner does with a button besides pressing it.
+enum class ButtonKind : int {
+    Push = 0,
+    Parts = 1, // subdivided: the owner asks HitTestPart and draws it again on top
+    Link = 2,  // the owner shows the hand cursor over it
+};
+
+// How the state pictures are layered; any other value draws none.
+enum class DrawMode : int {
+    NoPicture = 0,
+    State = 3,           // the state's picture (native size at the image offset, if set)
+    StateThenNormal = 4, // the state's picture, then the normal one over it
+    NormalThenState = 5, // the normal picture, then the state's over it
+};
+
 // Windowless button. The owner (image painter or menu row) tracks the mouse
 // and passes the cursor point and held-button flag to Draw; the button turns
 // them into its Normal, Hover or Pressed look. Clicks are the owner's business.
@@ -52,8 +67,8 @@ public:
     int imageOffsetY = 0;
     RECT textMargin = {0, 2, 0, 0};
     bool showText = true;
-    int kind = 0;  // 0 push button, 1 subdivided into parts, 2 link
-    int drawMode = 3;
+    ButtonKind kind = ButtonKind::Push;
+    DrawMode drawMode = DrawMode::State;
     int id;
     RECT rect;
     bool visible = true;

@@ -2,6 +2,13 @@
 
 #include "ui/CImageCtrl.h"
 
+// What a modal image window ended with.
+enum class DialogResult : int {
+    AlreadyShown = 0, // it was up already and was only brought forward
+    Confirmed = 1,
+    Cancelled = 2,    // anything but a confirmation
+};
+
 // Image window run modally through its own message loop; derived dialogs
 // set `dialogResult` before their window closes.
 class CImageDialog : public CImageCtrl {
@@ -14,5 +21,5 @@ public:
     bool RunModalLoop();
 
     bool modalRunning = false;
-    int dialogResult = 2;
+    DialogResult dialogResult = DialogResult::Cancelled;
 };

@@ -387,7 +387,7 @@ void CImagePaint::DrawAll(Gdiplus::Graphics& graphics, const RECT& client, const
     // Subdivided buttons held down lie above all others.
     for (size_t i = 0; i < buttons.size(); ++i) {
         CImageButton& button = *buttons[i];
-        if (button.kind == 1 && button.forcePressed && (!update || Intersects(button.rect, *update)))
+        if (button.kind == ButtonKind::Parts && button.forcePressed && (!update || Intersects(button.rect, *update)))
             button.Draw(graphics, mousePos, leftPressed ? 1 : 0, &none);
     }
     if (onPaintForeground) {
@@ -426,7 +426,7 @@ bool CImagePaint::OnSetCursor()
     GetCursorPos(&cursor);
     ScreenToClient(ownerWindow, &cursor);
     for (const auto& button : buttons) {
-        if (button->kind == 2 && button->visible && PtInRect(&button->rect, cursor)) {
+        if (button->kind == ButtonKind::Link && button->visible && PtInRect(&button->rect, cursor)) {
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
             return true;
         }
@@ -446,7 +446,7 @@ bool CImagePaint::OnMouseMove(POINT point)
         tracking = TrackMouseEvent(&track) != FALSE;
     }
     if (hotButton && tracking && PtInRect(&hotButton->rect, point)) {
-        if (hotButton->kind == 1) {
+        if (hotButton->kind == ButtonKind::Parts) {
             const bool part = hotButton->HitTestPart(point);
             if (part != hotButton->partHot) {
                 hotButton->partHot = part;

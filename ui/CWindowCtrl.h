@@ -8,7 +8,9 @@
 class CWindowThread;
 
 // Root of every window class: owns one window, routes its messages to the
-// virtual handlers and unlinks itself when the window dies.
+// virtual handlers and unlinks itself when the window dies. Owning thread:
+// the one that creates the window (its manager's thread); other threads
+// only post to it.
 class CWindowCtrl {
 public:
     CWindowCtrl();

@@ -3,6 +3,7 @@
 #include "ui/CImageButton.h"
 #include "windows/CloseMsgWnd.h"
 #include "windows/GameAddress.h"
+#include "windows/SkinPictures.h"
 
 #include <shellapi.h>
 
@@ -22,15 +23,15 @@ struct ButtonPlace {
 
 // In the order they are added.
 constexpr ButtonPlace kButtons[] = {
-    {MinimizeButtonId, {1280, 122, 1308, 150}, 135},
-    {CFrameBack::CloseId, {1310, 120, 1341, 151}, 130},
-    {CFrameBack::OfficialSiteId, {620, 158, 739, 200}, 131},
-    {CFrameBack::PaymentId, {741, 158, 860, 200}, 134},
-    {CFrameBack::ForumId, {1021, 158, 1140, 200}, 132},
-    {CFrameBack::ServiceId, {1142, 158, 1261, 200}, 133},
+    {MinimizeButtonId, {1280, 122, 1308, 150}, Picture::LauncherMinimize},
+    {CFrameBack::CloseId, {1310, 120, 1341, 151}, Picture::LauncherClose},
+    {CFrameBack::OfficialSiteId, {620, 158, 739, 200}, Picture::LinkSite},
+    {CFrameBack::PaymentId, {741, 158, 860, 200}, Picture::LinkPay},
+    {CFrameBack::ForumId, {1021, 158, 1140, 200}, Picture::LinkForum},
+    {CFrameBack::ServiceId, {1142, 158, 1261, 200}, Picture::LinkService},
 };
 
-constexpr int kBackgroundPicture = 145;
+constexpr int kBackgroundPicture = Picture::LauncherBackground;
 
 bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix)
 {
@@ -160,7 +161,7 @@ bool CFrameBack::OnButtonClick(CImageButton* button)
     }
     case CloseId: {
         CloseMsgWnd dialog;
-        if (dialog.ShowModal(hwnd) != 1)
+        if (dialog.ShowModal(hwnd) != DialogResult::Confirmed)
             return true;
         Show(SW_HIDE);
         if (const HWND game = GameHandle())

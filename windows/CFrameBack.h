@@ -14,7 +14,8 @@ class CImageButton;
 
 // Companion of the game window: first the launcher background with its link
 // buttons, dragging the small game window along; later, in shadow mode, the
-// soft shadow kept 6 pixels around the maximised game window.
+// soft shadow kept 6 pixels around the maximised game window. Owning
+// thread: main.
 class CFrameBack : public CWindowCtrl {
 public:
     static constexpr int Width = 1411;

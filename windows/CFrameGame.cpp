@@ -11,6 +11,7 @@
 #include "windows/CleanCacheThread.h"
 #include "windows/CloseMsgWnd.h"
 #include "windows/GameAddress.h"
+#include "windows/SkinPictures.h"
 
 #include <mshtml.h>
 #include <strsafe.h>
@@ -43,12 +44,18 @@ struct TitleButton {
 };
 
 constexpr TitleButton kTitleButtons[] = {
-    {CloseButtonId, 0, 1, 209, 210, 152, 209, nullptr},
-    {MaximizeButtonId, 25, 25, 211, 212, 156, 211, L"最大化"},
-    {RestoreButtonId, 25, 25, 215, 216, 158, 215, L"还原"},
-    {MinimizeButtonId, 50, 50, 213, 214, 157, 213, L"最小化"},
-    {CFrameGame::FullScreenButtonId, 75, 75, 153, 154, 155, 153, L"全屏(F10)"},
-    {CFrameGame::ToolsButtonId, 100, 100, 196, 208, 151, 196, L"工具"},
+    {CloseButtonId, 0, 1, Picture::TitleClose, Picture::TitleCloseHover, Picture::TitleCloseDown,
+     Picture::TitleClose, nullptr},
+    {MaximizeButtonId, 25, 25, Picture::TitleMaximize, Picture::TitleMaximizeHover, Picture::TitleMaximizeDown,
+     Picture::TitleMaximize, L"最大化"},
+    {RestoreButtonId, 25, 25, Picture::TitleRestore, Picture::TitleRestoreHover, Picture::TitleRestoreDown,
+     Picture::TitleRestore, L"还原"},
+    {MinimizeButtonId, 50, 50, Picture::TitleMinimize, Picture::TitleMinimizeHover, Picture::TitleMinimizeDown,
+     Picture::TitleMinimize, L"最小化"},
+    {CFrameGame::FullScreenButtonId, 75, 75, Picture::TitleFullScreen, Picture::TitleFullScreenHover,
+     Picture::TitleFullScreenDown, Picture::TitleFullScreen, L"全屏(F10)"},
+    {CFrameGame::ToolsButtonId, 100, 100, Picture::TitleTools, Picture::TitleToolsHover, Picture::TitleToolsDown,
+     Picture::TitleTools, L"工具"},
 };
 
 struct TitleLink {
@@ -59,16 +66,16 @@ struct TitleLink {
 };
 
 constexpr TitleLink kTitleLinks[] = {
-    {ServiceLinkId, 113, 125, 138},
-    {ForumLinkId, 158, 170, 139},
-    {OfficialLinkId, 203, 215, 140},
-    {PaymentLinkId, 248, 260, 141},
+    {ServiceLinkId, 113, 125, Picture::TitleLinkService},
+    {ForumLinkId, 158, 170, Picture::TitleLinkForum},
+    {OfficialLinkId, 203, 215, Picture::TitleLinkSite},
+    {PaymentLinkId, 248, 260, Picture::TitleLinkPay},
 };
 constexpr int kLinkWidth = 41;
 
-constexpr int kTitleBackgroundPicture = 217;
+constexpr int kTitleBackgroundPicture = Picture::TitleBackground;
 constexpr int kTitleBackgroundWidth = 1366;
-constexpr int kTitleIconPicture = 137;
+constexpr int kTitleIconPicture = Picture::TitleIcon;
 
 RECT WorkArea()
 {
@@ -517,7 +524,7 @@ bool CFrameGame::OnButtonClick(CImageButton* button)
     switch (button->id) {
     case CloseButtonId: {
         CloseMsgWnd dialog;
-        if (dialog.ShowModal(hwnd) == 1 && IsWindowHandle())
+        if (dialog.ShowModal(hwnd) == DialogResult::Confirmed && IsWindowHandle())
             DestroyWindow(hwnd);
         return false;
     }
@@ -731,7 +738,7 @@ void CFrameGame::OnTrayMenuClick(CImageItem* row)
         trayIcon.Hide();
         hiddenToTray = false;
         ShowIfWindow(trayMenu.hwnd, SW_HIDE);
-        dialogResult = 1;
+        dialogResult = DialogResult::Confirmed;
         modalRunning = false;
         if (IsWindowHandle())
             DestroyWindow(hwnd);

@@ -24,7 +24,9 @@ class CImageItem;
 // The client's main window. It starts as the small login view over the back
 // window's artwork, with the browser filling it; once the page reaches the
 // game it becomes the maximised, skinned game view with its own title bar,
-// full screen, boss key and notification icon.
+// full screen, boss key and notification icon. Owning thread: main; the
+// browser thread reaches it only through the callbacks marked below and by
+// posting.
 class CFrameGame : public CImageDialog {
 public:
     static constexpr int TitleBackgroundId = 10011;

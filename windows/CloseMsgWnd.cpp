@@ -1,20 +1,21 @@
 #include "windows/CloseMsgWnd.h"
 
 #include "ui/CImageButton.h"
+#include "windows/SkinPictures.h"
 
 CloseMsgWnd::CloseMsgWnd()
 {
     SetWindowClassName(L"velmorkastel");
 }
 
-int CloseMsgWnd::ShowModal(HWND owner)
+DialogResult CloseMsgWnd::ShowModal(HWND owner)
 {
     if (hwnd && IsWindow(hwnd)) {
         SetActiveWindow(hwnd);
         SetForegroundWindow(hwnd);
-        return 0;
+        return DialogResult::AlreadyShown;
     }
-    dialogResult = 2;
+    dialogResult = DialogResult::Cancelled;
     if (GetSystemMetrics(SM_CXSCREEN) > Width - 1 && GetSystemMetrics(SM_CYSCREEN) > Height - 1) {
         minWidth = Width;
         minHeight = Height;
@@ -44,10 +45,12 @@ void CloseMsgWnd::OnCreate(CREATESTRUCTW*)
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     MoveWindow(hwnd, (screenWidth - Width) / 2, (screenHeight - Height) / 2, Width, Height, TRUE);
 
-    painter.AddButton(ConfirmButtonId, RECT{50, 100, 118, 135}, 143, 146, 146, 143);
-    painter.AddButton(CancelButtonId, RECT{178, 100, 246, 135}, 147, 148, 148, 147);
+    painter.AddButton(ConfirmButtonId, RECT{50, 100, 118, 135}, Picture::DialogConfirm, Picture::DialogConfirmHover,
+                      Picture::DialogConfirmHover, Picture::DialogConfirm);
+    painter.AddButton(CancelButtonId, RECT{178, 100, 246, 135}, Picture::DialogCancel, Picture::DialogCancelHover,
+                      Picture::DialogCancelHover, Picture::DialogCancel);
     // Added last but drawn first: images always lie under the buttons.
-    painter.AddImage(RECT{0, 0, Width, Height}, 142, BackgroundId, false);
+    painter.AddImage(RECT{0, 0, Width, Height}, Picture::DialogBackground, BackgroundId, false);
 }
 
 bool CloseMsgWnd::OnButtonClick(CImageButton* button)
@@ -56,10 +59,10 @@ bool CloseMsgWnd::OnButtonClick(CImageButton* button)
         return true;
     switch (button->id) {
     case ConfirmButtonId:
-        dialogResult = 1;
+        dialogResult = DialogResult::Confirmed;
         break;
     case CancelButtonId:
-        dialogResult = 2;
+        dialogResult = DialogResult::Cancelled;
         break;
     default:
         return true;

@@ -3,7 +3,7 @@
 #include "ui/CImageDialog.h"
 
 // "Quit the game?" confirmation: a layered 295 x 190 picture with two
-// buttons, run modally. Results: 1 confirmed, 2 anything else.
+// buttons, run modally. Owning thread: main.
 class CloseMsgWnd : public CImageDialog {
 public:
     static constexpr int ConfirmButtonId = 1001;
@@ -14,9 +14,9 @@ public:
 
     CloseMsgWnd();
 
-    // 1 when the user confirmed, 2 otherwise; 0 when the dialog was already
-    // up (it is only brought forward then).
-    int ShowModal(HWND owner);
+    // Confirmed when the user confirmed, Cancelled otherwise; AlreadyShown
+    // when the dialog was already up (it is only brought forward then).
+    DialogResult ShowModal(HWND owner);
 
     void OnCreate(CREATESTRUCTW* create) override;
     bool OnButtonClick(CImageButton* button) override;

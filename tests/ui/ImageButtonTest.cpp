@@ -226,29 +226,29 @@ TEST_F(ImageButtonDraw, DrawModesLayerTheStatePictureAndTheNormalPicture)
     auto check = [&](POINT cursor, uint32_t left, uint32_t right) {
         canvas->Clear(kPaper);
         button.Draw(canvas->graphics(), cursor, 0, nullptr);
-        EXPECT_TRUE(ColorNear(left, canvas->Pixel(13, 15), 4)) << "mode " << button.drawMode << " left " << std::hex
+        EXPECT_TRUE(ColorNear(left, canvas->Pixel(13, 15), 4)) << "mode " << static_cast<int>(button.drawMode) << " left " << std::hex
                                                                << canvas->Pixel(13, 15);
-        EXPECT_TRUE(ColorNear(right, canvas->Pixel(26, 15), 4)) << "mode " << button.drawMode << " right "
+        EXPECT_TRUE(ColorNear(right, canvas->Pixel(26, 15), 4)) << "mode " << static_cast<int>(button.drawMode) << " right "
                                                                 << std::hex << canvas->Pixel(26, 15);
     };
     button.normalImage = SolidBitmap(20, 10, red, true);
     button.hoverImage = SolidBitmap(20, 10, blue);
 
-    button.drawMode = 3;
+    button.drawMode = DrawMode::State;
     check(inside, blue, blue);
     check(outside, red, kPaper);
-    button.drawMode = 4;  // state picture, then the normal one over it
+    button.drawMode = DrawMode::StateThenNormal;
     check(inside, red, blue);
     check(outside, red, kPaper);
-    button.drawMode = 5;  // normal picture, then the state one over it
+    button.drawMode = DrawMode::NormalThenState;
     check(inside, blue, blue);
     check(outside, red, kPaper);
-    button.drawMode = 0;
+    button.drawMode = DrawMode::NoPicture;
     check(inside, kPaper, kPaper);
     check(outside, kPaper, kPaper);
 
     // Mode 3 with an offset: native size at the offset, not stretched.
-    button.drawMode = 3;
+    button.drawMode = DrawMode::State;
     const RECT wide{10, 10, 50, 30};
     button.SetRect(&wide);
     button.imageOffsetX = 3;
@@ -363,7 +363,7 @@ TEST(ImageButton, CaptionsAreCopiedAndCut)
     // Defaults the owners rely on.
     EXPECT_EQ(-1, unnamed.rightAnchor);
     EXPECT_EQ(-1, unnamed.bottomAnchor);
-    EXPECT_EQ(3, unnamed.drawMode);
+    EXPECT_EQ(DrawMode::State, unnamed.drawMode);
     EXPECT_TRUE(unnamed.visible);
     EXPECT_TRUE(unnamed.showText);
     ASSERT_TRUE(unnamed.font);

@@ -261,7 +261,7 @@ TEST_F(ImageCtrl, ModalLoopEndsWithTheWindowAndReportsTheDefaultResult)
     EXPECT_TRUE(d.RunModalLoop());
     EXPECT_FALSE(IsWindow(h));
     EXPECT_FALSE(d.modalRunning);
-    EXPECT_EQ(d.dialogResult, 2);
+    EXPECT_EQ(d.dialogResult, DialogResult::Cancelled);
     // A loop without a window would never end: refused.
     EXPECT_FALSE(d.RunModalLoop());
 }
@@ -279,14 +279,14 @@ TEST_F(ImageCtrl, ModalLoopRefusesToNestOnItselfAndOtherThreads)
         std::thread other([&] { fromThread = d.RunModalLoop(); });
         other.join();
         EXPECT_FALSE(fromThread);
-        d.dialogResult = 1;
+        d.dialogResult = DialogResult::Confirmed;
         DestroyWindow(h);
     };
     PostMessageW(h, WM_APP + 1, 0, 0);
     EXPECT_TRUE(d.RunModalLoop());
     EXPECT_TRUE(wasRunning);
     EXPECT_FALSE(inner);
-    EXPECT_EQ(d.dialogResult, 1);
+    EXPECT_EQ(d.dialogResult, DialogResult::Confirmed);
 }
 
 TEST_F(ImageCtrl, ModalLoopHandsQuitOnAndStopsWithoutLosingMessages)

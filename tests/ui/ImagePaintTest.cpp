@@ -531,13 +531,13 @@ TEST_F(ImagePaint, LinkButtonsShowTheHandCursor)
     ProbeWindow w;
     const HWND h = w.Open(100, 100, 300, 200);
     CImageButton* link = w.painter.AddButton(600, RECT{50, 50, 132, 72}, 138, 0, 0, 0);
-    link->kind = 2;
+    link->kind = ButtonKind::Link;
     SetCursorPos(160, 160);
     EXPECT_NE(SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h),
                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
               0);
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
-    link->kind = 0;
+    link->kind = ButtonKind::Push;
     EXPECT_EQ(SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h),
                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
               0);

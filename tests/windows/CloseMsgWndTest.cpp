@@ -45,7 +45,7 @@ TEST_F(CloseDialog, ConfirmReturnsOneAndSitsCentredOnTheScreen)
     CloseMsgWnd dialog;
     RECT shown = {};
     bool sawSecondCall = false;
-    int secondResult = -1;
+    DialogResult secondResult = DialogResult::Confirmed;
     int questionInk = 0;
     int captures = 0;
     int step = 0;
@@ -79,11 +79,11 @@ TEST_F(CloseDialog, ConfirmReturnsOneAndSitsCentredOnTheScreen)
             return true;
         }
     });
-    const int result = dialog.ShowModal(owner);
-    EXPECT_EQ(result, 1);
+    const DialogResult result = dialog.ShowModal(owner);
+    EXPECT_EQ(result, DialogResult::Confirmed);
     EXPECT_GT(questionInk, 300) << "the question was not drawn";
     EXPECT_TRUE(sawSecondCall);
-    EXPECT_EQ(secondResult, 0);
+    EXPECT_EQ(secondResult, DialogResult::AlreadyShown);
     const int sx = GetSystemMetrics(SM_CXSCREEN);
     const int sy = GetSystemMetrics(SM_CYSCREEN);
     EXPECT_EQ(shown.left, (sx - 295) / 2);
@@ -108,7 +108,7 @@ TEST_F(CloseDialog, CancelAndEveryOtherEndReturnTwo)
             ClickAt(r.left + 212, r.top + 117);  // middle of "取消"
             return true;
         });
-        EXPECT_EQ(dialog.ShowModal(owner), 2);
+        EXPECT_EQ(dialog.ShowModal(owner), DialogResult::Cancelled);
     }
     {
         // Closed from outside without any button.
@@ -120,7 +120,7 @@ TEST_F(CloseDialog, CancelAndEveryOtherEndReturnTwo)
             PostMessageW(h, WM_CLOSE, 0, 0);
             return true;
         });
-        EXPECT_EQ(dialog.ShowModal(owner), 2);
+        EXPECT_EQ(dialog.ShowModal(owner), DialogResult::Cancelled);
     }
     {
         // A press that starts on confirm but is released elsewhere is no click.
@@ -156,7 +156,7 @@ TEST_F(CloseDialog, CancelAndEveryOtherEndReturnTwo)
                 return true;
             }
         });
-        EXPECT_EQ(dialog.ShowModal(owner), 2);
+        EXPECT_EQ(dialog.ShowModal(owner), DialogResult::Cancelled);
     }
     DestroyWindow(owner);
 }
@@ -177,10 +177,10 @@ TEST_F(CloseDialog, TwoHundredShowsLeaveMemoryFlat)
         return dialog.ShowModal(nullptr);
     };
     for (int i = 0; i < 20; ++i)
-        ASSERT_EQ(showAndClose(), 2);
+        ASSERT_EQ(showAndClose(), DialogResult::Cancelled);
     const SIZE_T before = WorkingSet();
     for (int i = 0; i < 200; ++i)
-        ASSERT_EQ(showAndClose(), 2);
+        ASSERT_EQ(showAndClose(), DialogResult::Cancelled);
     const SIZE_T after = WorkingSet();
     // Each dialog renders a 295 x 190 DIB (about 220 KB) and loads five
     // pictures; a leak of either would add tens of megabytes over 200 runs.

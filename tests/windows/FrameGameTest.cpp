@@ -736,7 +736,7 @@ TEST_F(FrameGame, TrayMenuOpensAboveTheCursorAndItsRowsShowOrClose)
     game.OnTrayMenuClick(game.trayMenu.painter.FindItem(CFrameGame::CloseItemId));
     EXPECT_FALSE(IsWindow(window));
     EXPECT_FALSE(game.hiddenToTray);
-    EXPECT_EQ(game.dialogResult, 1);
+    EXPECT_EQ(game.dialogResult, DialogResult::Confirmed);
     EXPECT_FALSE(game.modalRunning);
     EXPECT_FALSE(Visible(game.trayMenu.hwnd));
     EXPECT_FALSE(Visible(Back()));
