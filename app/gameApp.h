@@ -4,10 +4,7 @@
 #include "windows/GameConfig.h"
 #include "windows/SiteRoots.h"
 
-#include <memory>
-
 class CFrameGame;
-class CHtmlAppManager;
 
 // The main thread's manager: configuration, start address, browser thread
 // and the game window's run.

@@ -29,4 +29,8 @@ set +e
 rc=$?
 set -e
 cat "$out"
+# A program that ends badly before it could say anything still says how.
+if [ "$rc" -ne 0 ] && [ ! -s "$out" ]; then
+  echo "wine-run.sh: $1 ended with exit code $rc and printed nothing" >&2
+fi
 exit $rc

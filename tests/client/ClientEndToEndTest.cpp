@@ -568,7 +568,11 @@ TEST_F(ClientEndToEnd, LoginViewIsPlacedOnTheBackgroundFollowsItsDragIgnoresKeys
     // ... or the page (browser thread), which is offered them, so they did
     // arrive.
     const HWND page = FocusPage(ScreenPoint(game, 300, 300));
-    ASSERT_NE(page, nullptr) << "the page did not take the focus";
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    ASSERT_NE(page, nullptr) << "the page did not take the focus: focus " << KeyboardFocus() << ", foreground "
+                             << GetForegroundWindow() << ", game " << game << ", back " << back << ", cursor "
+                             << cursor.x << "," << cursor.y;
     const size_t f10 = PageKeyPresses(VK_F10);
     EXPECT_TRUE(PressUntil(page, {VK_F10}, [&] { return PageKeyPresses(VK_F10) > f10; }))
         << "F10 never reached the page";
