@@ -19,9 +19,12 @@ constexpr UINT TrayNotifyMessage = 5556;
 // Thread message to the browser thread: serve one queued request.
 constexpr UINT HtmlRequestMessage = 8913;
 
-// Posted to the browser window: run its layout on its own thread.
-constexpr UINT HtmlLayoutMessage = WM_APP + 0x2D1;
+// Posted by the browser window to its parent once it exists; wParam = its
+// handle, the only copy other threads use.
+constexpr UINT BrowserWindowMessage = WM_APP + 0x2D1;
 
-// Posted to the game window by the browser thread's address watch: a game
-// address was seen.
+// Posted to the game window by the browser thread: game addresses were seen,
+// or pages asked for new windows; the addresses wait in the game window's
+// inbox.
 constexpr UINT GameAddressMessage = WM_APP + 0x2D2;
+constexpr UINT OpenAddressMessage = WM_APP + 0x2D3;

@@ -8,11 +8,6 @@
 
 CHtmlAppManager* g_htmlManager = nullptr;
 
-bool OnBrowserThread()
-{
-    return g_htmlManager && g_htmlManager->threadId == GetCurrentThreadId();
-}
-
 CHtmlAppManager::CHtmlAppManager() : ready(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 CHtmlAppManager::~CHtmlAppManager()
@@ -105,6 +100,15 @@ void CHtmlAppManager::ExecuteRequest(HtmlRequest& request)
         if (!IsWindow(target->hwnd))
             target->Create(0, nullptr, L"", WS_CHILD | WS_VISIBLE, request.x, request.y,
                            request.width, request.height, request.window);
+        return;
+    case LayoutRequest:
+        if (attached)
+            target->OnSize();
+        return;
+    case GameViewRequest:
+        target->inGame = true;
+        if (attached)
+            target->OnSize();
         return;
     case NavigateRequest:
         if (attached)

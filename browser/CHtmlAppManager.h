@@ -41,6 +41,3 @@ private:
 
 // The browser thread's manager; set before that thread starts.
 extern CHtmlAppManager* g_htmlManager;
-
-// True on the thread that runs g_htmlManager's loop.
-bool OnBrowserThread();

@@ -1,7 +1,6 @@
 #include "browser/CMyHtml.h"
 
 #include "base/AppMessages.h"
-#include "browser/CHtmlAppManager.h"
 
 #include <strsafe.h>
 
@@ -41,81 +40,31 @@ CMyHtml::CMyHtml() = default;
 
 CMyHtml::~CMyHtml() = default;
 
-HWND CMyHtml::Create(DWORD exStyle, const wchar_t* className, const wchar_t* windowName,
-                     DWORD style, int x, int y, int width, int height, HWND parent)
-{
-    if (OnBrowserThread())
-        return CWindowCtrl::Create(exStyle, className, windowName, style, x, y, width, height,
-                                   parent);
-    if (!g_htmlManager)
-        return nullptr;
-    HtmlRequest request;
-    request.command = CreateWindowRequest;
-    request.window = parent;
-    request.target = this;
-    request.x = x;
-    request.y = y;
-    request.width = width;
-    request.height = height;
-    g_htmlManager->PostRequest(request);
-    return nullptr;
-}
-
 void CMyHtml::Navigate(const wchar_t* url, int flags)
 {
-    if (!url)
-        return;
-    if (OnBrowserThread()) {
+    if (url)
         browser.Navigate(url, flags);
-        return;
-    }
-    if (!g_htmlManager)
-        return;
-    HtmlRequest request;
-    request.command = NavigateRequest;
-    request.window = hwnd;
-    request.target = this;
-    request.url = url;
-    request.flags = flags;
-    g_htmlManager->PostRequest(request);
 }
 
 void CMyHtml::Refresh()
 {
-    if (OnBrowserThread()) {
-        if (browser.webBrowser)
-            browser.webBrowser->Refresh();
-        return;
-    }
-    if (!g_htmlManager)
-        return;
-    HtmlRequest request;
-    request.command = RefreshRequest;
-    request.window = hwnd;
-    request.target = this;
-    g_htmlManager->PostRequest(request);
+    if (browser.webBrowser)
+        browser.webBrowser->Refresh();
 }
 
 void CMyHtml::SetSilent(int value)
 {
-    if (OnBrowserThread()) {
-        if (browser.webBrowser)
-            browser.webBrowser->put_Silent(value ? VARIANT_TRUE : VARIANT_FALSE);
-        return;
-    }
-    if (!g_htmlManager)
-        return;
-    HtmlRequest request;
-    request.command = SilentRequest;
-    request.window = hwnd;
-    request.target = this;
-    request.value = value;
-    g_htmlManager->PostRequest(request);
+    if (browser.webBrowser)
+        browser.webBrowser->put_Silent(value ? VARIANT_TRUE : VARIANT_FALSE);
 }
 
 void CMyHtml::OnCreate(CREATESTRUCTW*)
 {
     browser.Attach(hwnd);
+    // The parent's thread keeps its own copy of the handle rather than read
+    // this object's.
+    if (const HWND parent = GetParent(hwnd))
+        PostMessageW(parent, BrowserWindowMessage, reinterpret_cast<WPARAM>(hwnd), 0);
 }
 
 void CMyHtml::OnDestroy()
@@ -126,32 +75,10 @@ void CMyHtml::OnDestroy()
 
 void CMyHtml::OnSize(UINT, int, int)
 {
-    Layout();
+    OnSize();
 }
 
 void CMyHtml::OnSize()
-{
-    if (OnBrowserThread()) {
-        Layout();
-        return;
-    }
-    // Never call into the control, nor wait on its thread, from elsewhere.
-    if (hwnd)
-        PostMessageW(hwnd, HtmlLayoutMessage, 0, 0);
-}
-
-LRESULT CMyHtml::HandleMessage(UINT message, WPARAM, LPARAM)
-{
-    switch (message) {
-    case HtmlLayoutMessage:
-        Layout();
-        return 1;
-    default:
-        return 0;
-    }
-}
-
-void CMyHtml::Layout()
 {
     RECT rc = {};
     if (hwnd && IsWindow(hwnd))

@@ -6,12 +6,16 @@
 
 class CMyHtml;
 
-// What the main thread asks of the browser thread.
+// What the main thread asks of the browser thread: the one way in.
 enum HtmlRequestCommand {
     CreateWindowRequest = 1001,
     NavigateRequest = 1003,
     RefreshRequest = 1004,
     SilentRequest = 1005,
+    // Lay the control out over the window again.
+    LayoutRequest = 1006,
+    // The game window entered its game view.
+    GameViewRequest = 1007,
 };
 
 // One queued request, copied into the queue. A navigate request carries its

@@ -8,6 +8,7 @@
 #include "base/ScopedHandles.h"
 #include "browser/CHtmlAppManager.h"
 #include "browser/CMyHtml.h"
+#include "browser/HtmlWindowProxy.h"
 
 #include "TestApp.h"
 #include "ui/CWindowCtrl.h"
@@ -167,8 +168,7 @@ protected:
 
     void CreateBrowserWindow()
     {
-        EXPECT_EQ(html.Create(0, nullptr, L"", WS_CHILD | WS_VISIBLE, 0, 0, 640, 400, parent.hwnd),
-                  nullptr);
+        proxy.Create(0, 0, 640, 400, parent.hwnd);
         ASSERT_TRUE(WaitFor([&] { return html.hwnd && html.browser.hostWindow; }));
     }
 
@@ -178,6 +178,8 @@ protected:
     DWORD threadId = 0;
     ParentWindow parent;
     CMyHtml html;
+    // How this thread reaches it.
+    HtmlWindowProxy proxy{html};
     std::string port;
 };
 

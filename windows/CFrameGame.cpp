@@ -160,8 +160,9 @@ void CFrameGame::OnCreate(CREATESTRUCTW*)
     SetIconFromResource(false, 32);
     SetWindowTextW(hwnd, L"Lumavex");
 
-    watchTarget = hwnd;
-    // Bound before the browser window exists, so no event can race them.
+    inbox.Open(hwnd);
+    // Bound before the browser window is asked for: the request queue hands
+    // them over to the browser thread.
     CWebBrowser& browser = browserWindow.browser;
     browser.SetOnNavigateComplete([this](const wchar_t* url) { OnNavigateComplete(url); });
     browser.SetOnNewWindow([this](IDispatch** ppDisp, short*& cancel, unsigned long flags,
@@ -173,11 +174,11 @@ void CFrameGame::OnCreate(CREATESTRUCTW*)
 
     RECT client = {0, 0, 0, 0};
     GetClientRect(hwnd, &client);
-    browserWindow.Create(0, nullptr, L"", WS_CHILD | WS_VISIBLE, client.left, client.top,
-                         client.right - client.left, client.bottom - client.top, hwnd);
+    browserProxy.Create(client.left, client.top, client.right - client.left,
+                        client.bottom - client.top, hwnd);
     if (!config.startUrl.empty())
-        browserWindow.Navigate(config.startUrl.c_str(), kNavNoHistory);
-    browserWindow.SetSilent(1);
+        browserProxy.Navigate(config.startUrl.c_str(), kNavNoHistory);
+    browserProxy.SetSilent(1);
 
     for (CImageMenu* menu : {&toolsMenu, &trayMenu}) {
         menu->SetWindowClassName(L"velmor_menu");
@@ -194,7 +195,7 @@ void CFrameGame::OnDestroy()
 {
     captionFont.reset();
     captionBrush.reset();
-    watchTarget = nullptr;
+    inbox.Close();
 
     // No ghost icon and no stolen key once the client is gone.
     trayIcon.Hide();
@@ -234,7 +235,13 @@ LRESULT CFrameGame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 1;
         return CImageDialog::HandleMessage(message, wParam, lParam);
     case GameAddressMessage:
-        OnGameAddressSeen();
+        OnGameAddressesPosted();
+        return 1;
+    case OpenAddressMessage:
+        OnOpenAddressesPosted();
+        return 1;
+    case BrowserWindowMessage:
+        browserProxy.SetWindow(reinterpret_cast<HWND>(wParam));
         return 1;
     default:
         return CImageDialog::HandleMessage(message, wParam, lParam);
@@ -291,7 +298,7 @@ void CFrameGame::OnTimer(UINT_PTR timerId)
         SetTimer(hwnd, RelayoutTimer, RelayoutDelay, nullptr);
         return;
     case RelayoutTimer:
-        browserWindow.OnSize();
+        browserProxy.OnSize();
         KillTimer(hwnd, RelayoutTimer);
         return;
     default:
@@ -304,33 +311,19 @@ void CFrameGame::OnTimer(UINT_PTR timerId)
 
 void CFrameGame::OnNavigateComplete(const wchar_t* url)
 {
-    if (!inGame && IsGameAddress(url)) {
-        std::wstring found;
-        if (FindServerId(url, found)) {
-            std::lock_guard<std::mutex> guard(serverIdLock);
-            serverId = found;
-        }
-        // A timer only works on its own thread's windows: the game window
-        // starts it itself.
-        if (const HWND target = watchTarget)
-            PostMessageW(target, GameAddressMessage, 0, 0);
-    }
+    // A timer only works on its own thread's windows: the game window
+    // starts it itself.
+    if (url && IsGameAddress(url))
+        inbox.Post(GameAddressMessage, url);
     browserWindow.OnSize();
-}
-
-void CFrameGame::OnGameAddressSeen()
-{
-    // The same id again restarts the delay.
-    if (!inGame && IsWindowHandle())
-        SetTimer(hwnd, EnterGameTimer, EnterGameDelay, nullptr);
 }
 
 void CFrameGame::OnNewWindow(IDispatch**, short*& cancel, unsigned long, wchar_t*, wchar_t* url)
 {
     // Pages never get a window of ours; web addresses go to the user's
-    // browser, anything else is dropped.
+    // browser (opened by the game window's thread), anything else is dropped.
     if (url)
-        backWindow.OpenAddress(url);
+        inbox.Post(OpenAddressMessage, url);
     if (cancel)
         *cancel = VARIANT_TRUE;
 }
@@ -338,13 +331,36 @@ void CFrameGame::OnNewWindow(IDispatch**, short*& cancel, unsigned long, wchar_t
 void CFrameGame::OnDocumentComplete(IDispatch*, const wchar_t*)
 {
     ComPtr<IHTMLDocument2> document(browserWindow.browser.GetDocument());
-    if (document && inGame)
+    if (document && browserWindow.inGame)
         browserWindow.OnSize();
+}
+
+void CFrameGame::OnGameAddressesPosted()
+{
+    for (const std::wstring& url : inbox.Take(GameAddressMessage))
+        OnAddressSeen(url);
+}
+
+void CFrameGame::OnOpenAddressesPosted()
+{
+    for (const std::wstring& url : inbox.Take(OpenAddressMessage))
+        backWindow.OpenAddress(url);
+}
+
+void CFrameGame::OnAddressSeen(const std::wstring& url)
+{
+    if (inGame || !IsGameAddress(url.c_str()))
+        return;
+    std::wstring found;
+    if (FindServerId(url.c_str(), found))
+        serverId = found;
+    // The same id again restarts the delay.
+    if (IsWindowHandle())
+        SetTimer(hwnd, EnterGameTimer, EnterGameDelay, nullptr);
 }
 
 std::wstring CFrameGame::GetServerId() const
 {
-    std::lock_guard<std::mutex> guard(serverIdLock);
     return serverId;
 }
 
@@ -354,7 +370,7 @@ void CFrameGame::EnterGameMode()
         return;
     inGame = true;
     backWindow.EnterShadowMode();
-    browserWindow.inGame = true;
+    browserProxy.EnterGameView();
     if (IsWindowHandle())
         ShowWindow(hwnd, SW_HIDE);
 
@@ -486,7 +502,7 @@ void CFrameGame::LayoutGameView()
     r.top += TitleHeight;
     if (const HWND browser = BrowserHandle())
         MoveWindow(browser, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-    browserWindow.OnSize();
+    browserProxy.OnSize();
     FollowWithBackWindow();
     backWindow.painter.UpdateLayered();
 }
@@ -572,7 +588,7 @@ void CFrameGame::OnToolsMenuClick(CImageItem* row)
         StartCleanCacheThread(hwnd);
         break;
     case RefreshItemId:
-        browserWindow.Refresh();
+        browserProxy.Refresh();
         break;
     default:
         break;
@@ -758,6 +774,5 @@ bool CFrameGame::IsWindowHandle() const
 
 HWND CFrameGame::BrowserHandle() const
 {
-    const HWND browser = browserWindow.hwnd;
-    return browser && IsWindow(browser) ? browser : nullptr;
+    return browserProxy.Window();
 }

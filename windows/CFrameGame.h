@@ -1,12 +1,14 @@
 #pragma once
 
 #include "browser/CMyHtml.h"
+#include "browser/HtmlWindowProxy.h"
 #include "ui/BuiltInButtons.h"
 #include "ui/CImageDialog.h"
 #include "ui/CImageMenu.h"
 #include "ui/CImageTipCtrl.h"
 #include "ui/GdiPlusInclude.h"
 #include "windows/BossKey.h"
+#include "windows/BrowserInbox.h"
 #include "windows/CFrameBack.h"
 #include "windows/GameConfig.h"
 #include "windows/CHotKey.h"
@@ -14,9 +16,7 @@
 
 #include <shellapi.h>
 
-#include <atomic>
 #include <memory>
-#include <mutex>
 #include <string>
 
 class CImageItem;
@@ -24,9 +24,9 @@ class CImageItem;
 // The client's main window. It starts as the small login view over the back
 // window's artwork, with the browser filling it; once the page reaches the
 // game it becomes the maximised, skinned game view with its own title bar,
-// full screen, boss key and notification icon. Owning thread: main; the
-// browser thread reaches it only through the callbacks marked below and by
-// posting.
+// full screen, boss key and notification icon. Owning thread: main. The
+// browser thread runs the callbacks marked below; they touch only the
+// browser window (that thread's) and `inbox`.
 class CFrameGame : public CImageDialog {
 public:
     static constexpr int TitleBackgroundId = 10011;
@@ -87,7 +87,10 @@ public:
                      wchar_t* urlContext, wchar_t* url);
     void OnDocumentComplete(IDispatch* frame, const wchar_t* url);
 
-    // Read by the browser thread, so guarded.
+    // A page address handed over by the browser thread: a game address
+    // records its server id and (re)starts the delay before the game view.
+    // Anything else, or anything once in the game view, is ignored.
+    void OnAddressSeen(const std::wstring& url);
     std::wstring GetServerId() const;
     // The address a title-bar link opens, with the current server id.
     std::wstring LinkAddress(int id) const;
@@ -109,10 +112,13 @@ public:
     wchar_t tooltipText[64] = {};
     bool fullScreen = false;
     RECT savedRect = {0, 0, 0, 0};
+    // Used by the browser thread only; this thread goes through the proxy.
     CMyHtml browserWindow;
+    HtmlWindowProxy browserProxy{browserWindow};
+    // Where the browser callbacks leave addresses for this thread.
+    BrowserInbox inbox;
     CFrameBack backWindow;
-    // Written once by this thread; the browser thread's watch reads it.
-    std::atomic<bool> inGame{false};
+    bool inGame = false;
     wchar_t captionText[260] = {};
     // Handed over by the application before the window is created.
     GameConfig config;
@@ -128,7 +134,8 @@ public:
 private:
     void OnSysCommand(WPARAM command);
     void OnFrameCommand(WPARAM command);
-    void OnGameAddressSeen();
+    void OnGameAddressesPosted();
+    void OnOpenAddressesPosted();
     void AddTitleBar();
     void RegisterBossKey();
     void ReadHotKeyConfiguration();
@@ -141,10 +148,6 @@ private:
     bool IsWindowHandle() const;
     HWND BrowserHandle() const;
 
-    // Taken from the game address on the browser thread, read here when the
-    // payment link is clicked.
-    mutable std::mutex serverIdLock;
+    // From the last game address that named one; the payment link adds it.
     std::wstring serverId;
-    // Where the browser thread posts; cleared when the window goes.
-    std::atomic<HWND> watchTarget{nullptr};
 };

@@ -18,24 +18,20 @@ class HtmlThreadDouble : public HtmlThreadFixture {};
 TEST_F(HtmlThreadDouble, LayoutIsFourPixelsTallerBeforeTheGameViewAndSizesTheFlashWindow)
 {
     // Before the control exists the layout is a no-op.
-    html.OnSize();
+    proxy.OnSize();
 
     CreateBrowserWindow();
     HWND control = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (control = html.browser.GetControlWindow()) != nullptr; }));
 
     SetWindowPos(html.hwnd, nullptr, 0, 0, 600, 300, SWP_NOZORDER | SWP_NOACTIVATE);
-    html.OnSize();  // from this (non-browser) thread: posted and run there
+    proxy.OnSize();
     auto controlHeight = [&] {
         RECT r;
         GetWindowRect(control, &r);
         return r.bottom - r.top;
     };
     EXPECT_TRUE(WaitFor([&] { return controlHeight() == 304; })) << controlHeight();
-
-    html.inGame = true;
-    html.OnSize();
-    EXPECT_TRUE(WaitFor([&] { return controlHeight() == 300; })) << controlHeight();
 
     // A Flash player window anywhere inside the control is sized exactly.
     WNDCLASSW wc = {};
@@ -47,14 +43,20 @@ TEST_F(HtmlThreadDouble, LayoutIsFourPixelsTallerBeforeTheGameViewAndSizesTheFla
                                        50, 50, control, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(flash, nullptr);
     EXPECT_EQ(CMyHtml::FindFlashWindow(html.hwnd), flash);
-    html.inGame = false;
-    html.OnSize();
+    proxy.OnSize();
     // The flash window gets the exact client size, the control 4 more.
-    EXPECT_TRUE(WaitFor([&] {
+    auto flashSized = [&] {
         RECT r;
         GetWindowRect(flash, &r);
-        return r.right - r.left == 600 && r.bottom - r.top == 300 && controlHeight() == 304;
-    })) << controlHeight();
+        return r.right - r.left == 600 && r.bottom - r.top == 300;
+    };
+    EXPECT_TRUE(WaitFor(flashSized));
+    EXPECT_EQ(controlHeight(), 304);
+
+    // In the game view the control is exactly as tall as the window.
+    proxy.EnterGameView();
+    EXPECT_TRUE(WaitFor([&] { return controlHeight() == 300; })) << controlHeight();
+    EXPECT_TRUE(flashSized());
     DestroyWindow(flash);
 }
 
@@ -102,12 +104,12 @@ TEST_F(HtmlThreadDouble, ARedirectedStartAddressReachesTheCallbacksWithEachAddre
 {
     CallbackLog log;
     // As the game window does: create, bind the callbacks, navigate, silence.
-    html.Create(0, nullptr, L"", WS_CHILD | WS_VISIBLE, 0, 0, 640, 400, parent.hwnd);
+    proxy.Create(0, 0, 640, 400, parent.hwnd);
     BindCallbacks(html.browser, log);
     const std::wstring target = SiteUrl("/lander/qmvt?arrived=1");
     const std::wstring start = SiteUrl("/redirect?to=%2Flander%2Fqmvt%3Farrived%3D1&hops=2");
-    html.Navigate(start.c_str(), 2);
-    html.SetSilent(1);
+    proxy.Navigate(start.c_str(), 2);
+    proxy.SetSilent(1);
     ASSERT_TRUE(WaitFor([&] { return log.Count(log.documents) >= 1; }));
     const auto navigated = log.Copy(log.navigated);
     ASSERT_EQ(navigated.size(), 3u);
@@ -121,9 +123,9 @@ TEST_F(HtmlThreadDouble, ARedirectedStartAddressReachesTheCallbacksWithEachAddre
 TEST_F(HtmlThreadDouble, ANewWindowDirectiveReachesTheNewWindowCallback)
 {
     CallbackLog log;
-    html.Create(0, nullptr, L"", WS_CHILD | WS_VISIBLE, 0, 0, 640, 400, parent.hwnd);
+    proxy.Create(0, 0, 640, 400, parent.hwnd);
     BindCallbacks(html.browser, log);
-    html.Navigate(SiteUrl("/page?title=t&double=newwindow%20http%3A%2F%2F127.0.0.1%2Fpopup").c_str(), 2);
+    proxy.Navigate(SiteUrl("/page?title=t&double=newwindow%20http%3A%2F%2F127.0.0.1%2Fpopup").c_str(), 2);
     ASSERT_TRUE(WaitFor([&] { return log.Count(log.newWindows) >= 1; }));
     EXPECT_EQ(log.Copy(log.newWindows).front(), L"http://127.0.0.1/popup");
 }
@@ -145,7 +147,8 @@ TEST_F(HtmlThreadDouble, EscInTheGameViewReachesTheParentAndIsStillOfferedToTheC
         return page != nullptr;
     }));
 
-    html.inGame = true;
+    proxy.EnterGameView();
+    manager.Settle();
     PostMessageW(page, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(WaitFor([&] { return !parent.commands.empty(); }));
     EXPECT_EQ(parent.commands, (std::vector<int>{LeaveFullScreenCommand}));

@@ -11,9 +11,9 @@ TEST_F(HtmlThread, CreateNavigateAndSilentAreServedInOrderOnePerWakeUp)
 {
     const std::string path = "/lander/qmvt?order=" + std::to_string(GetTickCount());
     manager.Hold();
-    html.Create(0, nullptr, L"", WS_CHILD | WS_VISIBLE, 0, 0, 640, 400, parent.hwnd);
-    html.Navigate(SiteUrl(path).c_str(), 2);
-    html.SetSilent(1);
+    proxy.Create(0, 0, 640, 400, parent.hwnd);
+    proxy.Navigate(SiteUrl(path).c_str(), 2);
+    proxy.SetSilent(1);
     manager.Release();
     ASSERT_TRUE(WaitFor([&] { return manager.Served().size() >= 3; }));
     EXPECT_EQ(manager.Served(), (std::vector<int>{CreateWindowRequest, NavigateRequest, SilentRequest}));
@@ -30,9 +30,9 @@ TEST_F(HtmlThread, EarlyRefreshIsDroppedAndEarlyNavigateWaitsBehindLaterRequests
 {
     const std::string path = "/lander/qmvt?early=" + std::to_string(GetTickCount());
     manager.Hold();
-    html.Navigate(SiteUrl(path).c_str(), 2);  // before any window exists
-    html.Refresh();
-    html.Create(0, nullptr, L"", WS_CHILD | WS_VISIBLE, 0, 0, 640, 400, parent.hwnd);
+    proxy.Navigate(SiteUrl(path).c_str(), 2);  // before any window exists
+    proxy.Refresh();
+    proxy.Create(0, 0, 640, 400, parent.hwnd);
     manager.Release();
     ASSERT_TRUE(WaitFor([&] { return manager.Served().size() >= 4; }));
     EXPECT_EQ(manager.Served(), (std::vector<int>{NavigateRequest, RefreshRequest,
@@ -46,7 +46,7 @@ TEST_F(HtmlThread, CreateForAnExistingWindowChangesNothing)
 {
     CreateBrowserWindow();
     const HWND first = html.hwnd;
-    html.Create(0, nullptr, L"", WS_CHILD | WS_VISIBLE, 5, 5, 100, 100, parent.hwnd);
+    proxy.Create(5, 5, 100, 100, parent.hwnd);
     ASSERT_TRUE(WaitFor([&] { return manager.Served().size() >= 2; }));
     EXPECT_EQ(html.hwnd, first);
     RECT r;
@@ -60,7 +60,7 @@ TEST_F(HtmlThread, NavigateKeepsLongAddressesWhole)
     CreateBrowserWindow();
     // Longer than any fixed buffer the address could have been cut to.
     const std::string path = "/lander/qmvt?long=" + std::string(3000, 'x') + "&end=1";
-    html.Navigate(SiteUrl(path).c_str(), 2);
+    proxy.Navigate(SiteUrl(path).c_str(), 2);
     EXPECT_TRUE(WaitFor([&] { return SiteReceived("GET " + path); }));
 }
 
@@ -74,7 +74,8 @@ TEST_F(HtmlThread, EscAndF10ReachTheParentOnlyInTheGameView)
     PumpPending();
     EXPECT_TRUE(parent.commands.empty());
 
-    html.inGame = true;
+    proxy.EnterGameView();
+    manager.Settle();
     PostMessageW(html.hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
     PostMessageW(html.hwnd, WM_SYSKEYDOWN, VK_F10, 0);
     PostMessageW(html.hwnd, WM_KEYDOWN, 'A', 0);
@@ -101,7 +102,7 @@ TEST_F(HtmlThread, ShutdownClosesTheControlOnItsThreadAndJoins)
 TEST_F(HtmlThread, ARequestThatCanNeverBeServedIsDroppedAfterABound)
 {
     // No window is ever created for this target, so no control either.
-    html.Navigate(SiteUrl("/lander/qmvt?never").c_str(), 2);
+    proxy.Navigate(SiteUrl("/lander/qmvt?never").c_str(), 2);
     ASSERT_TRUE(WaitFor([&] {
         return manager.Served().size() >= static_cast<size_t>(CHtmlAppManager::MaxRequeues) + 1;
     }));

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <windows.h>
+
+class CMyHtml;
+
+// Another thread's handle on a browser window. Every operation is a request
+// queued to the browser thread (through g_htmlManager; dropped when there is
+// none); nothing here reads or writes the window object. Owning thread: the
+// one that made it (the game window's, main).
+class HtmlWindowProxy {
+public:
+    explicit HtmlWindowProxy(CMyHtml& target);
+    HtmlWindowProxy(const HtmlWindowProxy&) = delete;
+    HtmlWindowProxy& operator=(const HtmlWindowProxy&) = delete;
+
+    // The window is made by the browser thread, with style WS_CHILD |
+    // WS_VISIBLE, unless it exists already.
+    void Create(int x, int y, int width, int height, HWND parent);
+    void Navigate(const wchar_t* url, int flags);
+    void Refresh();
+    void SetSilent(int value);
+    // Lay the control out again.
+    void OnSize();
+    void EnterGameView();
+
+    // Keeps the handle the browser window posted (BrowserWindowMessage).
+    void SetWindow(HWND window);
+    // That handle while it names a window, else null.
+    HWND Window() const;
+
+private:
+    void Queue(int command);
+
+    CMyHtml& target;
+    HWND handle = nullptr;
+};
