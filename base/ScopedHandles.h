@@ -5,8 +5,8 @@
 #include <memory>
 #include <type_traits>
 
-// Single owners for GDI and USER handles. Copying is impossible, so nothing
-// is released twice.
+// Single owners for GDI, USER, kernel, registry and search handles. Copying
+// is impossible, so nothing is released twice.
 
 struct GdiObjectDeleter {
     void operator()(HGDIOBJ object) const
@@ -46,6 +46,31 @@ struct KernelHandleDeleter {
     }
 };
 using ScopedHandle = std::unique_ptr<void, KernelHandleDeleter>;
+
+struct RegKeyDeleter {
+    void operator()(HKEY key) const
+    {
+        if (key)
+            RegCloseKey(key);
+    }
+};
+using ScopedRegKey = std::unique_ptr<std::remove_pointer_t<HKEY>, RegKeyDeleter>;
+
+struct FindDeleter {
+    void operator()(HANDLE search) const
+    {
+        if (search && search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+    }
+};
+using ScopedFind = std::unique_ptr<void, FindDeleter>;
+
+// FindFirstFile fails with INVALID_HANDLE_VALUE, which would otherwise make a
+// non-empty holder.
+inline ScopedFind MakeScopedFind(HANDLE search)
+{
+    return ScopedFind(search == INVALID_HANDLE_VALUE ? nullptr : search);
+}
 
 // A zero-filled (fully transparent) bottom-up 32-bpp DIB section, as
 // layered windows and pixel readers want it. `bits` receives its pixels.

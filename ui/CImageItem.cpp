@@ -2,14 +2,13 @@
 
 #include "ui/ElementLookup.h"
 #include "ui/CImageButton.h"
-#include "ui/CImagePaintEx.h"
 #include "ui/CImageStatic.h"
 #include "ui/CWindowCtrl.h"
 
 #include <algorithm>
 
-CImageItem::CImageItem(CImagePaintEx* owner, int id, int height)
-    : owner(owner), id(id), height(height)
+CImageItem::CImageItem(HWND ownerWindow, int id, int height)
+    : ownerWindow(ownerWindow), id(id), height(height)
 {
 }
 
@@ -43,16 +42,11 @@ RECT CImageItem::PlaceInRow(const RECT& r, int rightAnchor, const RECT& row, boo
     return placed;
 }
 
-void CImageItem::Draw(Gdiplus::Graphics& graphics, const RECT* rowRect)
+void CImageItem::Draw(Gdiplus::Graphics& graphics, const RECT* rowRect, Gdiplus::Brush* fill)
 {
     if (!rowRect)
         return;
     const RECT& row = *rowRect;
-    Gdiplus::Brush* fill = nullptr;
-    if (selected)
-        fill = owner->selectedBrush ? owner->selectedBrush.get() : owner->hoverBrush.get();
-    else if (hover)
-        fill = owner->hoverBrush.get();
     if (fill)
         graphics.FillRectangle(fill, static_cast<INT>(row.left), static_cast<INT>(row.top),
                                static_cast<INT>(row.right - row.left),
@@ -78,10 +72,9 @@ void CImageItem::Draw(Gdiplus::Graphics& graphics, const RECT* rowRect)
     }
 }
 
-bool CImageItem::OnMouseMove(POINT point)
+bool CImageItem::OnMouseMove(POINT point, const RECT& row)
 {
     lastPoint = point;
-    const RECT row = owner->GetItemRect(id);
     for (const auto& button : buttons) {
         if (!button->visible)
             continue;
@@ -129,13 +122,11 @@ CImageButton* CImageItem::AddButton(int buttonId, const RECT& buttonRect, const 
     if (CImageButton* existing = FindElement(buttons, buttonId))
         return existing;
     buttons.push_back(
-        std::make_unique<CImageButton>(owner->ownerWindow, buttonId, buttonRect, caption));
+        std::make_unique<CImageButton>(ownerWindow, buttonId, buttonRect, caption));
     return buttons.back().get();
 }
 
 void CImageItem::SetSelected(bool select)
 {
-    if (select && owner->lastClickedItem)
-        owner->lastClickedItem->selected = false;
     selected = select;
 }

@@ -6,7 +6,6 @@
 #include <vector>
 
 class CImageButton;
-class CImagePaintEx;
 class CImageStatic;
 class CWindowCtrl;
 
@@ -21,15 +20,17 @@ public:
         RECT rect;
     };
 
-    CImageItem(CImagePaintEx* owner, int id, int height);
+    // `ownerWindow` is the list window the row's buttons belong to.
+    CImageItem(HWND ownerWindow, int id, int height);
     CImageItem(const CImageItem&) = delete;
     CImageItem& operator=(const CImageItem&) = delete;
 
     virtual ~CImageItem();
-    // `rowRect` is the row's place in the owner's client area.
-    virtual void Draw(Gdiplus::Graphics& graphics, const RECT* rowRect);
+    // `rowRect` is the row's place in the owner's client area; `fill` is the
+    // background the owner picked for the row's state, null for none.
+    virtual void Draw(Gdiplus::Graphics& graphics, const RECT* rowRect, Gdiplus::Brush* fill);
     // True when the hot button changed (the owner then repaints the row).
-    virtual bool OnMouseMove(POINT point);
+    virtual bool OnMouseMove(POINT point, const RECT& rowRect);
     virtual void OnMouseLeave();
     virtual void Layout(const RECT* rowRect);
     virtual void OnEnter();
@@ -37,6 +38,7 @@ public:
     // The row's button with `id`, unchanged when it exists, else a new one
     // without pictures.
     CImageButton* AddButton(int id, const RECT& rect, const wchar_t* caption);
+    // Only this row: the owner clears the previous selection.
     void SetSelected(bool select);
 
     // Where an element with `rect` (relative to the row) and `rightAnchor`
@@ -53,7 +55,7 @@ public:
     bool hover = false;
     bool selected = false;
     bool visible = true;
-    CImagePaintEx* owner;
+    HWND ownerWindow;
     int id;
     int height;
     RECT rect = {0, 0, 0, 0};

@@ -35,7 +35,7 @@ CImageItem* CImagePaintEx::AddItem(int id)
 {
     if (CImageItem* existing = FindItem(id))
         return existing;
-    items.push_back(std::make_unique<CImageItem>(this, id, itemHeight));
+    items.push_back(std::make_unique<CImageItem>(ownerWindow, id, itemHeight));
     CImageItem* row = items.back().get();
     Relayout(nullptr);
     return row;
@@ -213,6 +213,9 @@ void CImagePaintEx::OnNcCreate()
         hoverBrush = MakeBrush(hoverColor);
     if (!selectedBrush && HasAlpha(selectedColor))
         selectedBrush = MakeBrush(selectedColor);
+    // Rows filled before the window existed hand it to buttons added later.
+    for (const auto& row : items)
+        row->ownerWindow = ownerWindow;
 }
 
 void CImagePaintEx::OnHidden()
@@ -242,7 +245,7 @@ void CImagePaintEx::OnMouseMove(POINT point)
         const RECT hotRect = GetItemRect(hotItem->id);
         if (RowOnScreen(hotRect)) {
             if (PtInRect(&hotRect, point)) {
-                if (hotItem->OnMouseMove(point))
+                if (hotItem->OnMouseMove(point, hotRect))
                     Repaint(hotRect);
                 return;
             }
@@ -262,8 +265,9 @@ void CImagePaintEx::OnMouseMove(POINT point)
         return;
     hotItem = row;
     row->hover = true;
-    row->OnMouseMove(point);
-    Repaint(GetItemRect(row->id));
+    const RECT rowRect = GetItemRect(row->id);
+    row->OnMouseMove(point, rowRect);
+    Repaint(rowRect);
     row->OnEnter();
 }
 
@@ -275,7 +279,9 @@ void CImagePaintEx::OnLeftUp(POINT point)
     CImageItem* row = HitRow(point);
     if (!row)
         return;
-    row->OnMouseMove(point);
+    row->OnMouseMove(point, GetItemRect(row->id));
+    if (lastClickedItem)
+        lastClickedItem->selected = false;
     row->SetSelected(true);
 
     const bool repeated = row == lastClickedItem;
@@ -296,13 +302,22 @@ void CImagePaintEx::OnMouseLeave()
     if (!hotItem)
         return;
     CImageItem* row = hotItem;
-    row->OnMouseMove(POINT{0, 0});
+    const RECT rowRect = GetItemRect(row->id);
+    row->OnMouseMove(POINT{0, 0}, rowRect);
     row->hover = false;
     row->hotButton = nullptr;
-    const RECT rowRect = GetItemRect(row->id);
     if (RowOnScreen(rowRect))
         Repaint(rowRect);
     hotItem = nullptr;
+}
+
+Gdiplus::Brush* CImagePaintEx::RowFill(const CImageItem& row) const
+{
+    if (row.selected)
+        return selectedBrush ? selectedBrush.get() : hoverBrush.get();
+    if (row.hover)
+        return hoverBrush.get();
+    return nullptr;
 }
 
 bool CImagePaintEx::OnEraseBackground()
@@ -346,7 +361,7 @@ void CImagePaintEx::Paint()
                     continue;
                 RECT rowRect = {0, y, client.right, y + row->height};
                 if (IsRowVisible(y, row->height))
-                    row->Draw(graphics, &rowRect);
+                    row->Draw(graphics, &rowRect, RowFill(*row));
                 y += row->height;
             }
         }

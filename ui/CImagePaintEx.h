@@ -70,5 +70,7 @@ private:
     // The visible row under `point`, or null.
     CImageItem* HitRow(POINT point) const;
     void Repaint(const RECT& rect);
+    // The background of `row` for its state: selected, hovered or none.
+    Gdiplus::Brush* RowFill(const CImageItem& row) const;
     bool RowOnScreen(const RECT& rowRect) const;
 };

@@ -1,6 +1,6 @@
 #include "uninstall/DeleteTree.h"
 
-#include "uninstall/UninstallHandles.h"
+#include "base/ScopedHandles.h"
 #include "uninstall/UninstallNames.h"
 
 #include <algorithm>

@@ -2,7 +2,6 @@
 
 #include "base/ScopedHandles.h"
 #include "uninstall/DeleteTree.h"
-#include "uninstall/UninstallHandles.h"
 #include "uninstall/UninstallNames.h"
 #include "uninstall/UninstallPaths.h"
 

@@ -1,6 +1,6 @@
 #include "uninstall/Registration.h"
 
-#include "uninstall/UninstallHandles.h"
+#include "base/ScopedHandles.h"
 #include "uninstall/UninstallNames.h"
 #include "uninstall/UninstallPaths.h"
 
