@@ -2,7 +2,6 @@
 
 #include "base/AppMessages.h"
 #include "browser/CMyHtml.h"
-#include "ui/CWindowCtrl.h"
 
 #include <strsafe.h>
 
@@ -27,10 +26,11 @@ bool CHtmlAppManager::InitInstance()
     // The control must die on this thread: destroy what is left of our
     // windows here rather than leave it to another thread. One pass over a
     // copy: a window that will not go cannot keep this loop alive.
-    const std::vector<CWindowCtrl*> left(windows.rbegin(), windows.rend());
-    for (CWindowCtrl* window : left) {
-        if (window->hwnd && IsWindow(window->hwnd))
-            DestroyWindow(window->hwnd);
+    const std::vector<ThreadWindow*> left(windows.rbegin(), windows.rend());
+    for (ThreadWindow* window : left) {
+        const HWND handle = window->WindowHandle();
+        if (handle && IsWindow(handle))
+            DestroyWindow(handle);
     }
     windows.clear();
     return false;

@@ -2,12 +2,13 @@
 # Throwaway Wine environment for one test run: a fresh prefix with the CJK
 # font mapping, a private home, a private Xvfb display and the local test
 # site on loopback (port in DIR/site.port, requests logged to DIR/site.log).
-#   wine-env.sh setup DIR [--browser-double DLL] [--open-probe EXE]
+#   wine-env.sh setup DIR [--browser-double DLL] [--open-probe EXE] [--no-font-mapping]
 #       create it (replacing an older one in DIR); with --browser-double the
 #       prefix's web-browser control is replaced by the scripted test double;
 #       with --open-probe EXE that program stands in for the default web
 #       browser: every http, https (and mailto) address opened through the
-#       shell is appended to DIR/opened.log instead of being shown
+#       shell is appended to DIR/opened.log instead of being shown; with
+#       --no-font-mapping "宋体" stays unknown, as on a system without SimSun
 #   wine-env.sh teardown DIR  stop its processes and remove the prefix
 set -euo pipefail
 
@@ -16,10 +17,12 @@ dir=${2:?environment directory}
 shift 2
 double=""
 probe=""
+fontmap=1
 while [ $# -gt 0 ]; do
   case "$1" in
   --browser-double) double=${2:?DLL path}; shift 2 ;;
   --open-probe) probe=${2:?probe path}; shift 2 ;;
+  --no-font-mapping) fontmap=0; shift ;;
   *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -125,11 +128,13 @@ setup)
   # Xvfb has no window manager: unmanaged windows keep Wine from waiting
   # for one on every hide and destroy.
   lines=('Windows Registry Editor Version 5.00' ''
-    '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]'
-    '"SimSun"="WenQuanYi Micro Hei"'
-    '"宋体"="WenQuanYi Micro Hei"' ''
     '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]'
     '"Managed"="N"' '')
+  if [ "$fontmap" = 1 ]; then
+    lines+=('[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]'
+      '"SimSun"="WenQuanYi Micro Hei"'
+      '"宋体"="WenQuanYi Micro Hei"' '')
+  fi
   if [ -n "$double" ]; then
     # 64-bit view of HKLM (the 64-bit regedit writes it): the only place
     # this 64-bit client looks for the control.

@@ -214,12 +214,14 @@ void CALLBACK TimerScript::Tick(HWND, UINT, UINT_PTR id, DWORD)
     }
 }
 
-TimerScript AnswerCloseDialog(int clientX, int clientY)
+TimerScript AnswerCloseDialog(int clientX, int clientY, std::function<void(HWND dialog)> seen)
 {
-    return TimerScript([clientX, clientY] {
+    return TimerScript([clientX, clientY, seen] {
         const HWND dialog = FindWindowW(L"velmorkastel", nullptr);
         if (!dialog || !IsWindowVisible(dialog))
             return false;
+        if (seen)
+            seen(dialog);
         RECT r = {0, 0, 0, 0};
         GetWindowRect(dialog, &r);
         ClickAt(r.left + clientX, r.top + clientY);

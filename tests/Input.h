@@ -77,5 +77,7 @@ private:
     bool done = false;
 };
 
-// Clicks client point (clientX, clientY) of the close dialog once it is up.
-TimerScript AnswerCloseDialog(int clientX, int clientY);
+// Clicks client point (clientX, clientY) of the close dialog once it is up;
+// `seen`, when given, looks at the dialog first.
+TimerScript AnswerCloseDialog(int clientX, int clientY,
+                              std::function<void(HWND dialog)> seen = nullptr);

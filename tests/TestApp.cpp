@@ -15,7 +15,7 @@ TestApp::~TestApp()
 {
     // Windows still open would reach a dead manager; close them first.
     while (!appManager.windows.empty()) {
-        const HWND h = appManager.windows.back()->hwnd;
+        const HWND h = appManager.windows.back()->WindowHandle();
         if (h && IsWindow(h))
             DestroyWindow(h);
         else

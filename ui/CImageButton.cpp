@@ -1,12 +1,14 @@
 #include "ui/CImageButton.h"
 
 #include "ui/LoadPngImage.h"
+#include "ui/UiFont.h"
 
 #include <strsafe.h>
 
 namespace {
 
-// "宋体" (SimSun), the skin's caption face.
+// "宋体" (SimSun), the skin's caption face; where it cannot be created,
+// CreateUiFont's fallbacks keep the caption visible.
 const wchar_t kCaptionFace[] = L"\u5B8B\u4F53";
 
 template <typename T>
@@ -33,7 +35,7 @@ std::unique_ptr<Gdiplus::SolidBrush> BrushIfVisible(Gdiplus::ARGB color)
 CImageButton::CImageButton(HWND ownerWindow, int id, const RECT& rect, const wchar_t* caption)
     : id(id),
       rect(rect),
-      font(new Gdiplus::Font(kCaptionFace, 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint)),
+      font(CreateUiFont(kCaptionFace, 9.0f, GB2312_CHARSET)),
       ownerWindow(ownerWindow),
       normalTextBrush(new Gdiplus::SolidBrush(Gdiplus::Color(0xFF000000)))
 {
@@ -243,5 +245,7 @@ void CImageButton::DrawText(Gdiplus::Graphics& graphics, RECT* textRect, Gdiplus
     format.SetAlignment(static_cast<Gdiplus::StringAlignment>(textAlign));
     format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
     format.SetTrimming(Gdiplus::StringTrimmingEllipsisWord);
-    graphics.DrawString(text, -1, customFont ? customFont : font.get(), CaptionLayout(*textRect), &format, brush);
+    const Gdiplus::Font* face = customFont ? customFont : font.get();
+    if (face)
+        graphics.DrawString(text, -1, face, CaptionLayout(*textRect), &format, brush);
 }

@@ -1,17 +1,20 @@
 #include "ui/CImageStatic.h"
 
+#include "ui/UiFont.h"
+
 #include <strsafe.h>
 
 namespace {
 
-// "宋体" (SimSun), the skin's caption face.
+// "宋体" (SimSun), the skin's caption face; where it cannot be created,
+// CreateUiFont's fallbacks keep the caption visible.
 const wchar_t kCaptionFace[] = L"\u5B8B\u4F53";
 
 } // namespace
 
 CImageStatic::CImageStatic()
     : textBrush(new Gdiplus::SolidBrush(Gdiplus::Color(0xFF000000))),
-      font(new Gdiplus::Font(kCaptionFace, 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint))
+      font(CreateUiFont(kCaptionFace, 9.0f, GB2312_CHARSET))
 {
 }
 
@@ -64,6 +67,7 @@ void CImageStatic::Draw(Gdiplus::Graphics& graphics, const RECT* overrideRect) c
         format.SetTrimming(Gdiplus::StringTrimmingEllipsisWord);
         const Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(r.left + textOffsetX), static_cast<Gdiplus::REAL>(r.top),
                                     static_cast<Gdiplus::REAL>(width), static_cast<Gdiplus::REAL>(height));
-        graphics.DrawString(text, -1, customFont ? customFont : font.get(), layout, &format, textBrush.get());
+        if (const Gdiplus::Font* face = customFont ? customFont : font.get())
+            graphics.DrawString(text, -1, face, layout, &format, textBrush.get());
     }
 }

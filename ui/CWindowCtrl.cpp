@@ -27,25 +27,20 @@ bool StoreClassName(wchar_t (&field)[64], const wchar_t* name)
     return true;
 }
 
+// Only window objects register, so the registry's entries are ours.
 CWindowCtrl* FindLinked(const CWindowThread& manager, HWND hwnd)
 {
-    if (!hwnd)
-        return nullptr;
-    for (CWindowCtrl* w : manager.windows) {
-        if (w->hwnd == hwnd)
-            return w;
-    }
-    return nullptr;
+    return static_cast<CWindowCtrl*>(manager.FindWindowObject(hwnd));
 }
 
 void Unlink(CWindowThread& manager, HWND hwnd)
 {
     auto& list = manager.windows;
     auto it = std::find_if(list.begin(), list.end(),
-                           [hwnd](const CWindowCtrl* w) { return w->hwnd == hwnd; });
+                           [hwnd](const ThreadWindow* w) { return w->WindowHandle() == hwnd; });
     if (it == list.end())
         return;
-    (*it)->hwnd = nullptr;
+    static_cast<CWindowCtrl*>(*it)->hwnd = nullptr;
     list.erase(it);
 }
 
@@ -113,6 +108,7 @@ void CWindowCtrl::SetWindowClassName(const wchar_t* name)
 }
 
 int CWindowCtrl::PreTranslateMessage(MSG*) { return 0; }
+HWND CWindowCtrl::WindowHandle() const { return hwnd; }
 LRESULT CWindowCtrl::HandleMessage(UINT, WPARAM, LPARAM) { return 0; }
 void CWindowCtrl::OnCreate(CREATESTRUCTW*) {}
 void CWindowCtrl::OnDestroy() {}
@@ -244,19 +240,10 @@ std::vector<std::wstring> CWindowCtrl::RegisteredClassNames()
 
 bool CWindowCtrl::PreTranslate(CWindowThread& owner, MSG& msg)
 {
-    // Look the object up again at every step: a handler may destroy windows.
-    for (HWND h = msg.hwnd; h; h = GetParent(h)) {
-        CWindowCtrl* object = FindLinked(owner, h);
-        if (object && object->PreTranslateMessage(&msg))
-            return true;
-    }
-    return owner.PreTranslateMessage(&msg) != 0;
+    return owner.PreTranslate(msg);
 }
 
 void CWindowCtrl::OfferMessage(CWindowThread& owner, MSG& msg)
 {
-    if (PreTranslate(owner, msg))
-        return;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    owner.OfferMessage(msg);
 }

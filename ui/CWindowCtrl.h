@@ -1,17 +1,17 @@
 #pragma once
 
+#include "ui/CWindowThread.h"
+
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-class CWindowThread;
-
 // Root of every window class: owns one window, routes its messages to the
 // virtual handlers and unlinks itself when the window dies. Owning thread:
 // the one that creates the window (its manager's thread); other threads
 // only post to it.
-class CWindowCtrl {
+class CWindowCtrl : public ThreadWindow {
 public:
     CWindowCtrl();
     CWindowCtrl(const CWindowCtrl&) = delete;
@@ -24,7 +24,8 @@ public:
                         DWORD style, int x, int y, int width, int height, HWND parent);
     virtual int DoModal(const wchar_t* templateName, HWND parent);
     virtual void SetWindowClassName(const wchar_t* name);
-    virtual int PreTranslateMessage(MSG* msg);
+    int PreTranslateMessage(MSG* msg) override;
+    HWND WindowHandle() const override;
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void OnCreate(CREATESTRUCTW* create);
     virtual void OnDestroy();

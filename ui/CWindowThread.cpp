@@ -1,7 +1,5 @@
 #include "ui/CWindowThread.h"
 
-#include "ui/CWindowCtrl.h"
-
 #include <gdiplus.h>
 
 #include <algorithm>
@@ -118,17 +116,45 @@ bool CWindowThread::Run()
     // GetMessageW answers -1 on failure; treat it like the end of the loop
     // rather than spinning on it.
     while (GetMessageW(&msg, nullptr, 0, 0) > 0)
-        CWindowCtrl::OfferMessage(*this, msg);
+        OfferMessage(msg);
     running = false;
     return true;
 }
 
-bool CWindowThread::AddWindow(HWND hwnd, CWindowCtrl* window)
+bool CWindowThread::AddWindow(HWND hwnd, ThreadWindow* window)
 {
-    for (const CWindowCtrl* w : windows) {
-        if (w->hwnd == hwnd)
-            return false;
-    }
+    if (FindWindowObject(hwnd))
+        return false;
     windows.push_back(window);
     return true;
+}
+
+ThreadWindow* CWindowThread::FindWindowObject(HWND hwnd) const
+{
+    if (!hwnd)
+        return nullptr;
+    for (ThreadWindow* w : windows) {
+        if (w->WindowHandle() == hwnd)
+            return w;
+    }
+    return nullptr;
+}
+
+bool CWindowThread::PreTranslate(MSG& msg)
+{
+    // Look the object up again at every step: a handler may destroy windows.
+    for (HWND h = msg.hwnd; h; h = GetParent(h)) {
+        ThreadWindow* object = FindWindowObject(h);
+        if (object && object->PreTranslateMessage(&msg))
+            return true;
+    }
+    return PreTranslateMessage(&msg) != 0;
+}
+
+void CWindowThread::OfferMessage(MSG& msg)
+{
+    if (PreTranslate(msg))
+        return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
 }

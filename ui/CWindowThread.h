@@ -5,7 +5,17 @@
 #include <mutex>
 #include <vector>
 
-class CWindowCtrl;
+// What a thread's registry and loop need of a window object; the window
+// base implements it, so the loop never needs to know the base.
+class ThreadWindow {
+public:
+    virtual HWND WindowHandle() const = 0;
+    // Nonzero when the object consumed the message before dispatch.
+    virtual int PreTranslateMessage(MSG* msg) = 0;
+
+protected:
+    ~ThreadWindow() = default;
+};
 
 // The manager of one thread that owns windows: that thread's window
 // objects, its GDI+ session and its message loop. It belongs to that thread
@@ -26,9 +36,16 @@ public:
     // when it asks for it, the loop; then unregisters and stops GDI+.
     void Execute();
     bool Run();
-    bool AddWindow(HWND hwnd, CWindowCtrl* window);
+    bool AddWindow(HWND hwnd, ThreadWindow* window);
+    // The registered window of `hwnd`, or null.
+    ThreadWindow* FindWindowObject(HWND hwnd) const;
+    // Pre-translation walk: the registered windows from msg.hwnd up to the
+    // top, innermost first, then this manager. True when someone consumed it.
+    bool PreTranslate(MSG& msg);
+    // The walk, then translate and dispatch what nobody consumed.
+    void OfferMessage(MSG& msg);
 
-    std::vector<CWindowCtrl*> windows;
+    std::vector<ThreadWindow*> windows;
     DWORD threadId = 0;
     ULONG_PTR gdiplusToken = 0;
     bool running = false;

@@ -3,6 +3,7 @@
 #include "base/ScopedHandles.h"
 
 #include <cwchar>
+#include <initializer_list>
 
 namespace {
 
@@ -17,12 +18,13 @@ std::unique_ptr<Gdiplus::Font> TryFamily(const wchar_t* family, Gdiplus::REAL po
     return font;
 }
 
-// The face GDI really selects for `family` (its substitution table applies).
-bool GdiFaceFor(const wchar_t* family, wchar_t (&face)[LF_FACESIZE])
+// The face GDI really selects for `family` in `charset` (its substitution
+// table applies; an empty family asks for any face of the charset).
+bool GdiFaceFor(const wchar_t* family, wchar_t (&face)[LF_FACESIZE], BYTE charset = DEFAULT_CHARSET)
 {
     LOGFONTW logFont = {};
     logFont.lfHeight = -12;
-    logFont.lfCharSet = DEFAULT_CHARSET;
+    logFont.lfCharSet = charset;
     for (int i = 0; i < LF_FACESIZE - 1 && family[i]; ++i)
         logFont.lfFaceName[i] = family[i];
     ScopedFont gdiFont(CreateFontIndirectW(&logFont));
@@ -56,16 +58,25 @@ std::unique_ptr<Gdiplus::Font> FirstInstalled(Gdiplus::REAL points)
 
 } // namespace
 
-std::unique_ptr<Gdiplus::Font> CreateUiFont(const wchar_t* family, Gdiplus::REAL points)
+std::unique_ptr<Gdiplus::Font> CreateUiFont(const wchar_t* family, Gdiplus::REAL points, BYTE charset)
 {
     if (auto font = TryFamily(family, points))
         return font;
     wchar_t face[LF_FACESIZE] = {};
-    if (family && GdiFaceFor(family, face)) {
+    if (family && GdiFaceFor(family, face, charset)) {
         if (auto font = TryFamily(face, points))
             return font;
     }
     if (auto font = TryFamily(L"宋体", points))
         return font;
+    // The captions are Chinese: a face that has the glyphs before any face.
+    for (const wchar_t* chinese : {L"SimSun", L"NSimSun", L"Microsoft YaHei", L"SimHei"}) {
+        if (auto font = TryFamily(chinese, points))
+            return font;
+    }
+    if (GdiFaceFor(L"", face, GB2312_CHARSET)) {
+        if (auto font = TryFamily(face, points))
+            return font;
+    }
     return FirstInstalled(points);
 }

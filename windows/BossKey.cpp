@@ -5,6 +5,7 @@
 namespace {
 
 constexpr UINT kKnownModifiers = MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN | MOD_NOREPEAT;
+constexpr UINT kKeyModifiers = MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN;
 
 std::wstring KeyName(UINT virtualKey)
 {
@@ -29,6 +30,11 @@ BossKey ConfiguredBossKey(int configModifiers, int configVirtualKey)
     if (configVirtualKey <= 0 || configVirtualKey > 0xFE)
         return DefaultBossKey;
     if (configModifiers < 0 || (static_cast<UINT>(configModifiers) & ~kKnownModifiers) != 0)
+        return DefaultBossKey;
+    // A bare global key would swallow that key in every program; only the
+    // function keys are rare enough to stand alone.
+    const bool functionKey = configVirtualKey >= VK_F1 && configVirtualKey <= VK_F24;
+    if (!functionKey && (static_cast<UINT>(configModifiers) & kKeyModifiers) == 0)
         return DefaultBossKey;
     return BossKey{static_cast<UINT>(configModifiers), static_cast<UINT>(configVirtualKey)};
 }

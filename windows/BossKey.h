@@ -13,7 +13,8 @@ struct BossKey {
 constexpr BossKey DefaultBossKey = {MOD_ALT, 'D'};
 
 // The key Config.ini asks for ("fsModifiers", "vkCode"), or Alt+D when it asks
-// for none or for something RegisterHotKey cannot take.
+// for none, for something RegisterHotKey cannot take, or for a key without
+// Alt, Ctrl, Shift or Win other than F1-F24.
 BossKey ConfiguredBossKey(int configModifiers, int configVirtualKey);
 
 // How the key reads in the tools menu: "Alt+D", "Ctrl+Shift+F8", ...

@@ -30,7 +30,10 @@ DialogResult CloseMsgWnd::ShowModal(HWND owner)
     const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     if (!Create(0, nullptr, nullptr, style, left, top, minWidth, minHeight, owner))
         return dialogResult;
+    ownersBlocked.Block(hwnd);
     RunModalLoop();
+    // However the loop ended (the owner may have gone too).
+    ownersBlocked.Release();
     return dialogResult;
 }
 
@@ -68,6 +71,7 @@ bool CloseMsgWnd::OnButtonClick(CImageButton* button)
         return true;
     }
     modalRunning = false;
+    ownersBlocked.Release();
     DestroyWindow(hwnd);
     return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/CImageDialog.h"
+#include "ui/ModalInputBlock.h"
 
 // "Quit the game?" confirmation: a layered 295 x 190 picture with two
 // buttons, run modally. Owning thread: main.
@@ -20,4 +21,8 @@ public:
 
     void OnCreate(CREATESTRUCTW* create) override;
     bool OnButtonClick(CImageButton* button) override;
+
+private:
+    // The owner and the thread's other windows, while the dialog runs.
+    ModalInputBlock ownersBlocked;
 };

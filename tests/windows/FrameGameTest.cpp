@@ -812,11 +812,19 @@ TEST_F(FrameGame, CloseButtonAsksAndOnlyAConfirmationDestroysTheWindow)
     const HWND window = game.hwnd;
     const POINT close = Centre(CloseButtonId);
     {
-        TimerScript answer = AnswerCloseDialog(212, 117);  // cancel
+        // While it asks, nothing underneath takes input (no second dialog).
+        bool underneathEnabled = true;
+        TimerScript answer = AnswerCloseDialog(212, 117, [&](HWND dialog) {  // cancel
+            underneathEnabled = IsWindowEnabled(window) || IsWindowEnabled(Back()) ||
+                                !IsWindowEnabled(dialog);
+        });
         ASSERT_TRUE(ClickUntil(close, [&] { return answer.finished(); }));
         // The click's handler has returned once the dialog is gone.
         ASSERT_TRUE(PumpUntil([&] { return !FindWindowW(L"velmorkastel", nullptr); }, 10000));
+        EXPECT_FALSE(underneathEnabled);
     }
+    EXPECT_TRUE(IsWindowEnabled(window));
+    EXPECT_TRUE(IsWindowEnabled(Back()));
     EXPECT_TRUE(IsWindow(window)) << "cancelled, yet the window went";
     EXPECT_TRUE(Visible(window));
     EXPECT_TRUE(IsWindow(Back()));

@@ -85,12 +85,20 @@ TEST(BossKey, ConfiguredKeyReplacesAltDOnlyWhenUsable)
     const BossKey f8 = ConfiguredBossKey(MOD_CONTROL | MOD_SHIFT, VK_F8);
     EXPECT_EQ(static_cast<UINT>(MOD_CONTROL | MOD_SHIFT), f8.modifiers);
     EXPECT_EQ(static_cast<UINT>(VK_F8), f8.virtualKey);
+    // Function keys may stand alone, F1 to F24 and nothing past them.
+    for (const UINT key : {static_cast<UINT>(VK_F1), static_cast<UINT>(VK_F24)}) {
+        const BossKey bare = ConfiguredBossKey(0, static_cast<int>(key));
+        EXPECT_EQ(0u, bare.modifiers);
+        EXPECT_EQ(key, bare.virtualKey);
+    }
+    EXPECT_EQ(static_cast<UINT>('D'), ConfiguredBossKey(0, VK_F24 + 1).virtualKey);
 
     // Modifiers given without a key, unknown modifier bits and keys out of
     // range all leave Alt+D.
     for (const auto& asked : {std::pair<int, int>{MOD_CONTROL, 0}, std::pair<int, int>{0x100, 'Q'},
                               std::pair<int, int>{-1, 'Q'}, std::pair<int, int>{MOD_ALT, 0x1FF},
-                              std::pair<int, int>{MOD_ALT, -5}}) {
+                              std::pair<int, int>{MOD_ALT, -5}, std::pair<int, int>{0, 'D'},
+                              std::pair<int, int>{MOD_NOREPEAT, VK_SPACE}}) {
         const BossKey key = ConfiguredBossKey(asked.first, asked.second);
         EXPECT_EQ(static_cast<UINT>(MOD_ALT), key.modifiers) << asked.first << "," << asked.second;
         EXPECT_EQ(static_cast<UINT>('D'), key.virtualKey) << asked.first << "," << asked.second;
