@@ -7,57 +7,45 @@ HtmlWindowProxy::HtmlWindowProxy(CMyHtml& target) : target(target) {}
 
 void HtmlWindowProxy::Create(int x, int y, int width, int height, HWND parent)
 {
-    if (!g_htmlManager)
-        return;
-    HtmlRequest request;
-    request.command = CreateWindowRequest;
+    HtmlRequest request = Request(CreateWindowRequest);
     request.window = parent;
-    request.target = &target;
     request.x = x;
     request.y = y;
     request.width = width;
     request.height = height;
-    g_htmlManager->PostRequest(request);
+    Queue(request);
 }
 
 void HtmlWindowProxy::Navigate(const wchar_t* url, int flags)
 {
-    if (!url || !g_htmlManager)
+    if (!url)
         return;
-    HtmlRequest request;
-    request.command = NavigateRequest;
-    request.window = handle;
-    request.target = &target;
+    HtmlRequest request = Request(NavigateRequest);
     request.url = url;
     request.flags = flags;
-    g_htmlManager->PostRequest(request);
+    Queue(request);
 }
 
 void HtmlWindowProxy::Refresh()
 {
-    Queue(RefreshRequest);
+    Queue(Request(RefreshRequest));
 }
 
 void HtmlWindowProxy::SetSilent(int value)
 {
-    if (!g_htmlManager)
-        return;
-    HtmlRequest request;
-    request.command = SilentRequest;
-    request.window = handle;
-    request.target = &target;
+    HtmlRequest request = Request(SilentRequest);
     request.value = value;
-    g_htmlManager->PostRequest(request);
+    Queue(request);
 }
 
 void HtmlWindowProxy::OnSize()
 {
-    Queue(LayoutRequest);
+    Queue(Request(LayoutRequest));
 }
 
 void HtmlWindowProxy::EnterGameView()
 {
-    Queue(GameViewRequest);
+    Queue(Request(GameViewRequest));
 }
 
 void HtmlWindowProxy::SetWindow(HWND window)
@@ -70,13 +58,17 @@ HWND HtmlWindowProxy::Window() const
     return handle && IsWindow(handle) ? handle : nullptr;
 }
 
-void HtmlWindowProxy::Queue(int command)
+HtmlRequest HtmlWindowProxy::Request(int command) const
 {
-    if (!g_htmlManager)
-        return;
     HtmlRequest request;
     request.command = command;
     request.window = handle;
     request.target = &target;
-    g_htmlManager->PostRequest(request);
+    return request;
+}
+
+void HtmlWindowProxy::Queue(const HtmlRequest& request)
+{
+    if (g_htmlManager)
+        g_htmlManager->PostRequest(request);
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 class CMyHtml;
+struct HtmlRequest;
 
 // Another thread's handle on a browser window. Every operation is a request
 // queued to the browser thread (through g_htmlManager; dropped when there is
@@ -30,7 +31,9 @@ public:
     HWND Window() const;
 
 private:
-    void Queue(int command);
+    // A request for `target` with this thread's copy of its handle.
+    HtmlRequest Request(int command) const;
+    void Queue(const HtmlRequest& request);
 
     CMyHtml& target;
     HWND handle = nullptr;
