@@ -8,7 +8,8 @@
 #include <mutex>
 
 // The browser thread's manager: its loop serves the requests other threads
-// queue, one per HtmlRequestMessage.
+// queue, one per HtmlRequestMessage. Owning thread: the browser thread;
+// other threads only call PostRequest, WaitUntilReady and PendingRequests.
 class CHtmlAppManager : public CWindowThread {
 public:
     // A navigate or silent request whose window never gets a control is put

@@ -19,8 +19,9 @@
 // callbacks below and offers navigation and a few document operations.
 //
 // The site is a member of its window object: reference counts only move a
-// counter. Everything runs on the thread that called Attach (an STA); call
-// Detach there before the object is destroyed elsewhere.
+// counter. Owning thread: the one that called Attach (the browser thread,
+// an STA); everything runs there, Detach included, before the object is
+// destroyed elsewhere.
 class CWebBrowser : public IDispatch,
                     public IOleClientSite,
                     public IOleInPlaceSite,

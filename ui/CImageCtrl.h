@@ -13,6 +13,7 @@ class CImageButton;
 // its own through hit-testing, a minimum size, maximise to the work area,
 // optional cut corners. The painter's button and paint events become the
 // virtual hooks below, which window classes override.
+// Owning thread: the one that creates its window, as for every CWindowCtrl.
 class CImageCtrl : public CWindowCtrl {
 public:
     CImageCtrl();

@@ -11,6 +11,7 @@ enum class DialogResult : int {
 
 // Image window run modally through its own message loop; derived dialogs
 // set `dialogResult` before their window closes.
+// Owning thread: the one that creates its window, as for every CWindowCtrl.
 class CImageDialog : public CImageCtrl {
 public:
     CImageDialog();

@@ -12,6 +12,7 @@ class CWindowCtrl;
 // One row of a list window (a popup menu entry): an id and a height, its
 // hover or selected background and its own windowless buttons, one of which
 // normally carries the caption. Element rectangles are relative to the row.
+// Owning thread: its list window's.
 class CImageItem {
 public:
     // A child window kept inside the row at `rect` (relative to the row).

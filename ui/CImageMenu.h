@@ -9,6 +9,7 @@ class CShadowCtrl;
 // Popup menu: a list window of fixed width at a screen point, with a drop
 // shadow that follows it, above other windows, without a taskbar button,
 // hidden as soon as it loses the activation.
+// Owning thread: the one that creates its window, as for every CWindowCtrl.
 class CImageMenu : public CImageCtrlEx {
 public:
     static constexpr int kWidth = 96;

@@ -8,6 +8,7 @@
 // Small popup that shows one text near the cursor half a second after the
 // text was set. It does not watch the mouse: its owner says which text
 // applies, or an empty one to hide it.
+// Owning thread: the one that creates its window, as for every CWindowCtrl.
 class CImageTipCtrl : public CWindowCtrl {
 public:
     static constexpr UINT_PTR kShowTimer = 1100;

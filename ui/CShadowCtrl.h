@@ -8,6 +8,7 @@
 // Transparent layered popup that lies around another window and draws its
 // soft shadow. It never moves by itself: the owner places it (PlaceAround),
 // shows and hides it with itself and closes it when it goes away.
+// Owning thread: its owner's.
 class CShadowCtrl : public CWindowCtrl {
 public:
     using UpdateLayeredWindowFn = ::UpdateLayeredWindowFn;
