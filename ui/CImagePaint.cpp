@@ -88,7 +88,7 @@ CImageStatic* CImagePaint::AddImage(const RECT& rect, int resourceId, int id, bo
     image->smooth = smooth;
     image->id = id;
     image->rect = rect;
-    image->image = LoadPngImage(resourceId);
+    image->image = LoadPremultipliedPng(resourceId);
     return image;
 }
 

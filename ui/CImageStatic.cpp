@@ -1,5 +1,7 @@
 #include "ui/CImageStatic.h"
 
+#include "ui/DrawPicture.h"
+
 #include <strsafe.h>
 
 namespace {
@@ -44,7 +46,7 @@ void CImageStatic::Draw(Gdiplus::Graphics& graphics, const RECT* overrideRect) c
 
     if (image) {
         if (!smooth) {
-            graphics.DrawImage(image.get(), left, top, width, height);
+            DrawPicture(graphics, image.get(), left, top, width, height);
         } else {
             // Mirrored wrap: the filter samples mirrored pixels beyond the
             // source edges instead of transparent ones, so a stretched strip

@@ -5,9 +5,12 @@
 
 #include "ui/CImagePaint.h"
 #include "ui/CImageStatic.h"
+#include "ui/LoadPngImage.h"
 #include "RectAssert.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -135,6 +138,79 @@ TEST_F(ImagePaint, LayeredUpdateCoversALauncherSizedWindow)
     // opaque middle.
     EXPECT_EQ(AlphaOf(shot.Pixel(0, 0)), 0);
     EXPECT_TRUE(Near(shot.Pixel(705, 352), 0xFF080C1C));
+    DestroyWindow(h);
+}
+
+namespace {
+
+// The back window's background, close and first link button (strips, the
+// link stretched by a column), a later button over the link's end and a
+// translucent foreground over both.
+constexpr RECT kBackClose = {1310, 120, 1341, 151};
+constexpr RECT kBackLink = {620, 158, 739, 200};
+constexpr RECT kBackOver = {730, 150, 755, 175};
+
+void DrawVeil(Gdiplus::Graphics& g)
+{
+    Gdiplus::SolidBrush veil(Gdiplus::Color(0x60, 0x20, 0x80, 0xFF));
+    g.FillEllipse(&veil, 600, 140, 180, 80);
+}
+
+void AddBackLikeElements(CImagePaint& p)
+{
+    p.AddImage(RECT{0, 0, 1411, 704}, 145, 1, false);
+    p.AddButton(1002, kBackClose, 0, 0, 0, 0)->SetImageStrip(130);
+    p.AddButton(1003, kBackLink, 0, 0, 0, 0)->SetImageStrip(131);
+    p.AddButton(501, kBackOver, 209, 210, 152, 209);
+    // The background is the first thing drawn.
+    p.SetOnPaintBackground(nullptr);
+    p.SetOnPaintForeground(&DrawVeil);
+}
+
+// Pixels of `a` and `b` that differ by more than `tolerance` in a channel.
+size_t Differences(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int tolerance)
+{
+    if (a.size() != b.size())
+        return std::max(a.size(), b.size());
+    size_t count = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        count += ColorNear(a[i], b[i], tolerance) ? 0 : 1;
+    return count;
+}
+
+} // namespace
+
+TEST_F(ImagePaint, LayeredRenderKeepsTheBlendedPicturesPixels)
+{
+    ProbeWindow w;
+    const HWND h = OpenLayered(w, 0, 0, 1411, 704);
+    ASSERT_NE(h, nullptr);
+    AddBackLikeElements(w.painter);
+    w.painter.UpdateLayered();
+    const LayeredCapture& shot = LayeredCapture::Last();
+    ASSERT_EQ(shot.width, 1411);
+
+    // As every picture used to be drawn: straight from the decoded PNG.
+    DibCanvas reference(1411, 704);
+    ASSERT_TRUE(reference.ok());
+    Gdiplus::Graphics& g = reference.graphics();
+    const auto place = [&](Gdiplus::Image* picture, const RECT& r) {
+        ASSERT_NE(picture, nullptr);
+        g.DrawImage(picture, static_cast<INT>(r.left), static_cast<INT>(r.top),
+                    static_cast<INT>(r.right - r.left), static_cast<INT>(r.bottom - r.top));
+    };
+    place(LoadPngImage(145).get(), RECT{0, 0, 1411, 704});
+    place(CImageButton::CropImage(LoadPngImage(130).get(), 0, 34, 33).get(), kBackClose);
+    place(CImageButton::CropImage(LoadPngImage(131).get(), 0, 118, 42).get(), kBackLink);
+    place(LoadPngImage(209).get(), kBackOver);
+    DrawVeil(g);
+    reference.Flush();
+    std::vector<uint32_t> expected(static_cast<size_t>(1411) * 704);
+    for (int y = 0; y < 704; ++y)
+        for (int x = 0; x < 1411; ++x)
+            expected[static_cast<size_t>(y) * 1411 + x] = reference.Pixel(x, y);
+    // Premultiplying once may round a channel by one.
+    EXPECT_EQ(Differences(expected, shot.pixels, 1), 0u);
     DestroyWindow(h);
 }
 
