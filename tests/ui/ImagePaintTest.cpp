@@ -68,6 +68,7 @@ protected:
         const HWND h = w.Open(x, y, width, height);
         w.painter.EnableLayered();
         w.painter.updateLayeredWindow = &LayeredCapture::Hook;
+        w.painter.updateLayeredWindowIndirect = &LayeredCapture::HookIndirect;
         return h;
     }
 
@@ -179,6 +180,45 @@ size_t Differences(const std::vector<uint32_t>& a, const std::vector<uint32_t>& 
 }
 
 } // namespace
+
+TEST_F(ImagePaint, AButtonChangeRedrawsItsRectangleToTheFullRedrawsPixels)
+{
+    ProbeWindow w;
+    const HWND h = OpenLayered(w, 0, 0, 1411, 704);
+    ASSERT_NE(h, nullptr);
+    AddBackLikeElements(w.painter);
+    const LayeredCapture& shot = LayeredCapture::Last();
+    w.painter.UpdateLayered();
+
+    RECT both;
+    UnionRect(&both, &kBackLink, &kBackOver);
+    const struct {
+        const char* change;
+        UINT message;
+        POINT at;
+        RECT dirty;
+    } steps[] = {
+        {"hover", WM_MOUSEMOVE, {700, 179}, kBackLink},
+        {"hover moves to the button above", WM_MOUSEMOVE, {745, 165}, both},
+        {"press", WM_LBUTTONDOWN, {745, 165}, kBackOver},
+        {"release", WM_LBUTTONUP, {745, 165}, kBackOver},
+        {"leave", WM_MOUSELEAVE, {0, 0}, kBackOver},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.change);
+        const int calls = shot.calls;
+        SendMouse(h, step.message, step.at.x, step.at.y,
+                  step.message == WM_LBUTTONDOWN ? MK_LBUTTON : 0);
+        ASSERT_EQ(shot.calls, calls + 1);
+        EXPECT_TRUE(RectIs(shot.dirty, step.dirty));
+        const std::vector<uint32_t> changed = shot.pixels;
+        w.painter.UpdateLayered();
+        EXPECT_TRUE(RectIs(shot.dirty, 0, 0, 1411, 704));
+        EXPECT_EQ(Differences(changed, shot.pixels, 0), 0u);
+    }
+    EXPECT_EQ(w.clicks, std::vector<int>{501});
+    DestroyWindow(h);
+}
 
 TEST_F(ImagePaint, LayeredRenderKeepsTheBlendedPicturesPixels)
 {
