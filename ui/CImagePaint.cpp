@@ -217,15 +217,18 @@ void CImagePaint::RenderLayered(const RECT* rects, size_t count)
 void CImagePaint::Reset()
 {
     // A window created again by the same owner starts without stale
-    // press, capture or tracking state.
-    if (captured && ownerWindow && GetCapture() == ownerWindow)
-        ReleaseCapture();
+    // press, capture or tracking state. The state goes first, so the
+    // release below is no lost capture to answer (the window and its
+    // owner may be on their way out).
+    const bool release = captured && ownerWindow && GetCapture() == ownerWindow;
     captured = false;
     leftPressed = false;
     rightPressed = false;
     tracking = false;
     ClearRect(pressedRect);
     ClearRect(rightPressedRect);
+    if (release)
+        ReleaseCapture();
 
     hotButton = nullptr;
     images.clear();
@@ -276,6 +279,10 @@ bool CImagePaint::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return OnRightUp(PointOf(lParam));
     case WM_MOUSELEAVE:
         return OnMouseLeave();
+    case WM_CAPTURECHANGED:
+        return OnCaptureChanged(reinterpret_cast<HWND>(lParam));
+    case WM_CANCELMODE:
+        return OnCancelMode();
     default:
         return false;
     }
@@ -384,11 +391,14 @@ void CImagePaint::Paint()
     GetUpdateRect(window, &update, FALSE);
     PAINTSTRUCT ps;
     const HDC dc = BeginPaint(window, &ps);
+    // Nothing began, so there is nothing to end.
+    if (!dc)
+        return;
     RECT client;
     GetClientRect(window, &client);
     // An empty update (the erase sent from inside BeginPaint) has nothing
     // to copy; skip building a client-sized buffer for it.
-    if (dc && !IsRectEmpty(&update)) {
+    if (!IsRectEmpty(&update)) {
         CSanDC buffer(dc, client, update);
         if (buffer.memoryDc) {
             SetBkMode(buffer.memoryDc.get(), TRANSPARENT);
@@ -709,6 +719,38 @@ bool CImagePaint::OnMouseLeave()
     }
     hotButton = nullptr;
     return false;
+}
+
+bool CImagePaint::OnCaptureChanged(HWND newCapture)
+{
+    // Our own release has cleared `captured` already; anything else took
+    // the mouse away in the middle of a press.
+    if (!captured || newCapture == ownerWindow)
+        return false;
+    EndPress();
+    return false;
+}
+
+bool CImagePaint::OnCancelMode()
+{
+    const bool release = captured && WindowAlive() && GetCapture() == ownerWindow;
+    // The press ends first, so that the release below counts as our own.
+    EndPress();
+    if (release)
+        ReleaseCapture();
+    return false;
+}
+
+void CImagePaint::EndPress()
+{
+    const bool lookedPressed = leftPressed;
+    captured = false;
+    leftPressed = false;
+    rightPressed = false;
+    ClearRect(pressedRect);
+    ClearRect(rightPressedRect);
+    if (lookedPressed && hotButton)
+        Repaint(hotButton->rect);
 }
 
 bool CImagePaint::WindowAlive() const

@@ -101,6 +101,8 @@ private:
     bool OnRightDown(POINT point);
     bool OnRightUp(POINT point);
     bool OnMouseLeave();
+    bool OnCaptureChanged(HWND newCapture);
+    bool OnCancelMode();
     bool OnEraseBackground();
     bool OnSetCursor();
     void OnShowWindow(bool shown);
@@ -110,6 +112,9 @@ private:
     bool WindowAlive() const;
     bool Holds(const CImageButton* button) const;
     CImageButton* HotButtonAt(POINT point) const;
+    // Ends a press (the mouse released elsewhere or taken away) and
+    // repaints the button that looked pressed.
+    void EndPress();
     void Repaint(const RECT& rect);
     // Both rectangles, pushed once.
     void Repaint(const RECT& first, const RECT& second);

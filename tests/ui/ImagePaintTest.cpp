@@ -254,6 +254,43 @@ TEST_F(ImagePaint, LayeredRenderKeepsTheBlendedPicturesPixels)
     DestroyWindow(h);
 }
 
+TEST_F(ImagePaint, LosingTheCaptureEndsThePress)
+{
+    ProbeWindow w;
+    const HWND h = OpenLayered(w, 100, 100, 200, 100);
+    ASSERT_NE(h, nullptr);
+    w.painter.AddButton(501, RECT{20, 20, 45, 45}, 209, 210, 152, 209);
+    CImageButton* other = w.painter.AddButton(502, RECT{100, 20, 125, 45}, 209, 210, 152, 209);
+    const LayeredCapture& shot = LayeredCapture::Last();
+    for (bool cancelMode : {false, true}) {
+        SCOPED_TRACE(cancelMode ? "WM_CANCELMODE" : "ReleaseCapture");
+        Hover(h, 30, 30);
+        SendMouse(h, WM_LBUTTONDOWN, 30, 30, MK_LBUTTON);
+        ASSERT_EQ(GetCapture(), h);
+        EXPECT_TRUE(Near(shot.Pixel(26, 26), kClosePressed));
+        if (cancelMode)
+            SendMessageW(h, WM_CANCELMODE, 0, 0);
+        else
+            ReleaseCapture();
+        EXPECT_NE(GetCapture(), h);
+        EXPECT_FALSE(w.painter.captured);
+        EXPECT_FALSE(w.painter.leftPressed);
+        EXPECT_TRUE(RectIs(w.painter.pressedRect, -1, -1, -1, -1));
+        EXPECT_TRUE(Near(shot.Pixel(26, 26), kCloseHover));
+
+        // Hover moves on, and the next press takes the mouse again.
+        Hover(h, 110, 30);
+        EXPECT_EQ(w.painter.hotButton, other);
+        EXPECT_TRUE(Near(shot.Pixel(26, 26), kCloseNormal));
+        SendMouse(h, WM_LBUTTONDOWN, 110, 30, MK_LBUTTON);
+        EXPECT_EQ(GetCapture(), h);
+        SendMouse(h, WM_LBUTTONUP, 110, 30);
+        SendMessageW(h, WM_MOUSELEAVE, 0, 0);
+    }
+    EXPECT_EQ(w.clicks, (std::vector<int>{502, 502}));
+    DestroyWindow(h);
+}
+
 TEST_F(ImagePaint, ReleaseOutsideThePressedButtonDoesNotClick)
 {
     ProbeWindow w;
