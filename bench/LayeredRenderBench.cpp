@@ -1,164 +1,157 @@
-// How long one full update of a 1411 x 704 layered window takes: render into
-// a fresh 32-bit DIB, then UpdateLayeredWindow. Each measurement is one
-// function in kMeasurements; every run is one complete update as a window
-// would do it on a change.
+// How fast the back window answers the pointer, next to what the screen
+// costs at the least. One run measures, with the real back window (its
+// painter and artwork: background 145, the close, minimise and link strips):
+//
+//   hover change   the pointer moving onto or off a link button: that
+//                  button's rectangle redrawn into the kept picture and pushed
+//   full redraw    CImagePaint::UpdateLayered: every element redrawn, pushed
+//   bare push      UpdateLayeredWindow of a kept picture of the same size
+//   floor          the premultiplied background source-copied into a kept
+//                  picture, then UpdateLayeredWindow: the least a full
+//                  update can cost
+//
+// and prints the hover / bare push and full / floor ratios and how much the
+// working set grew over 1000 hover changes. The four take turns run by run,
+// so that a machine busy for a moment slows all of them alike.
 //
 //   LayeredRenderBench.exe [runs]     (default 50)
 
 #include "ui/GdiPlusInclude.h"
 
+#include "ui/CLayeredSurface.h"
 #include "ui/CWindowThread.h"
-#include "ui/CImageCtrl.h"
+#include "ui/LayeredWindow.h"
 #include "ui/LoadPngImage.h"
-#include "base/ScopedHandles.h"
+#include "windows/CFrameBack.h"
+#include "windows/SkinPictures.h"
+
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <memory>
 #include <vector>
 
 namespace {
 
-constexpr int kWidth = 1411;
-constexpr int kHeight = 704;
-constexpr int kBackgroundPng = 145;
 constexpr int kWarmUpRuns = 3;
+constexpr int kHoverChangesForMemory = 1000;
+// Client points of the back window: on the official-site link, and on the
+// background away from every button.
+constexpr POINT kOnLink = {679, 179};
+constexpr POINT kOffButtons = {300, 450};
 
-struct Timing {
-    double medianMs = 0;
-    double minMs = 0;
+double Median(std::vector<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    const size_t n = ms.size();
+    return n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
+}
+
+SIZE_T WorkingSet()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return counters.WorkingSetSize;
+}
+
+struct Measured {
+    const std::function<void()> run;
+    std::vector<double> ms;
 };
 
-// Times `update` `runs` times after a short warm-up (first decode, caches).
-Timing TimeRuns(int runs, const std::function<void()>& update)
+// Runs every measurement once per round, `rounds` times, after a warm-up
+// (first decode, caches).
+void TakeTurns(int rounds, std::vector<Measured*> all)
 {
     for (int i = 0; i < kWarmUpRuns; ++i)
-        update();
+        for (Measured* m : all)
+            m->run();
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    std::vector<double> ms;
-    ms.reserve(static_cast<size_t>(runs));
-    for (int i = 0; i < runs; ++i) {
-        LARGE_INTEGER start;
-        LARGE_INTEGER end;
-        QueryPerformanceCounter(&start);
-        update();
-        QueryPerformanceCounter(&end);
-        ms.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
-                     static_cast<double>(frequency.QuadPart));
-    }
-    std::sort(ms.begin(), ms.end());
-    Timing t;
-    const size_t n = ms.size();
-    t.medianMs = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
-    t.minMs = ms.front();
-    return t;
-}
-
-// A bare layered popup of the launcher's size, shown without activation.
-class LayeredWindow {
-public:
-    LayeredWindow()
-    {
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"LayeredRenderBench";
-        RegisterClassExW(&wc);
-        hwnd = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP,
-                               0, 0, kWidth, kHeight, nullptr, nullptr, wc.hInstance, nullptr);
-        if (hwnd)
-            ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-    }
-    ~LayeredWindow()
-    {
-        if (hwnd)
-            DestroyWindow(hwnd);
-    }
-    LayeredWindow(const LayeredWindow&) = delete;
-    LayeredWindow& operator=(const LayeredWindow&) = delete;
-
-    HWND hwnd = nullptr;
-};
-
-// Baseline: what a layered update costs at the least, one DrawImage of the
-// picture into a fresh DIB and the push to the screen.
-bool BaselineDrawImage(int runs, Timing& timing)
-{
-    const auto image = LoadPngImage(kBackgroundPng);
-    if (!image || image->GetWidth() != kWidth || image->GetHeight() != kHeight) {
-        std::fprintf(stderr, "PNG %d missing or not %dx%d\n", kBackgroundPng, kWidth, kHeight);
-        return false;
-    }
-    LayeredWindow window;
-    if (!window.hwnd)
-        return false;
-    bool pushed = true;
-    timing = TimeRuns(runs, [&] {
-        ScopedWindowDc windowDc(window.hwnd);
-        ScopedMemoryDc memoryDc(CreateCompatibleDC(windowDc.get()));
-        void* bits = nullptr;
-        ScopedBitmap dib = CreateArgbDib(kWidth, kHeight, &bits);
-        ScopedSelect selected(memoryDc.get(), dib.get());
-        {
-            Gdiplus::Graphics graphics(memoryDc.get());
-            graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
-            graphics.DrawImage(image.get(), 0, 0, kWidth, kHeight);
+    for (int i = 0; i < rounds; ++i) {
+        for (Measured* m : all) {
+            LARGE_INTEGER start;
+            LARGE_INTEGER end;
+            QueryPerformanceCounter(&start);
+            m->run();
+            QueryPerformanceCounter(&end);
+            m->ms.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                            static_cast<double>(frequency.QuadPart));
         }
-        RECT r = {};
-        GetWindowRect(window.hwnd, &r);
-        POINT destination = {r.left, r.top};
-        SIZE size = {kWidth, kHeight};
-        POINT source = {0, 0};
-        BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        ScopedWindowDc screenDc(nullptr);
-        pushed = UpdateLayeredWindow(window.hwnd, screenDc.get(), &destination, &size,
-                                     memoryDc.get(), &source, 0, &blend, ULW_ALPHA) &&
-                 pushed;
-    });
-    if (!pushed)
-        std::fprintf(stderr, "UpdateLayeredWindow failed\n");
-    return pushed;
-}
-
-// The client's own path: an image window whose painter renders its element
-// list (here the launcher background) into a DIB and pushes it.
-class LauncherLikeWindow : public CImageCtrl {
-public:
-    void OnCreate(CREATESTRUCTW*) override
-    {
-        painter.EnableLayered();
-        painter.AddImage(RECT{0, 0, kWidth, kHeight}, kBackgroundPng, 1, false);
     }
-};
-
-bool PainterUpdateLayered(int runs, Timing& timing)
-{
-    LauncherLikeWindow window;
-    if (!window.Create(0, L"LayeredRenderBenchPainter", L"", WS_POPUP, 0, 0, kWidth, kHeight,
-                       nullptr))
-        return false;
-    ShowWindow(window.hwnd, SW_SHOWNOACTIVATE);
-    if (!window.painter.layered || !window.painter.FindImage(1))
-        return false;
-    timing = TimeRuns(runs, [&] { window.painter.UpdateLayered(); });
-    DestroyWindow(window.hwnd);
-    return true;
 }
 
-struct Measurement {
-    const char* name;
-    bool (*measure)(int runs, Timing& timing);
-};
+int Measure(int runs)
+{
+    CFrameBack back;
+    const HWND window = back.CreateLauncher();
+    if (!window || !back.painter.layered || !back.painter.updateLayeredWindow) {
+        std::fprintf(stderr, "back window not created layered\n");
+        return 1;
+    }
+    const int width = CFrameBack::Width;
+    const int height = CFrameBack::Height;
 
-// One row per measurement; each sets up its own window and picture.
-const Measurement kMeasurements[] = {
-    {"DrawImage + UpdateLayeredWindow (baseline)", &BaselineDrawImage},
-    {"CImagePaint::UpdateLayered", &PainterUpdateLayered},
-};
+    bool onLink = false;
+    const auto moveOnOrOff = [&] {
+        onLink = !onLink;
+        const POINT p = onLink ? kOnLink : kOffButtons;
+        SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+    };
+    moveOnOrOff();
+    if (!back.painter.hotButton) {
+        std::fprintf(stderr, "the pointer on the link left it cold\n");
+        return 1;
+    }
+
+    // The bench's own kept picture, pushed to the same window.
+    CLayeredSurface kept(width, height);
+    const auto background = LoadPremultipliedPng(Picture::LauncherBackground);
+    if (!kept.ok() || !background) {
+        std::fprintf(stderr, "no kept picture or background\n");
+        return 1;
+    }
+    const UpdateLayeredWindowFn push = back.painter.updateLayeredWindow;
+    const auto bare = [&] { PushLayered(push, window, kept.dc(), width, height, 255); };
+    const auto floor = [&] {
+        {
+            Gdiplus::Graphics graphics(kept.dc());
+            graphics.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+            graphics.DrawImage(background.get(), 0, 0, width, height);
+            graphics.Flush(Gdiplus::FlushIntentionSync);
+        }
+        bare();
+    };
+
+    Measured hover{moveOnOrOff, {}};
+    Measured full{[&] { back.painter.UpdateLayered(); }, {}};
+    Measured barePush{bare, {}};
+    Measured floorUpdate{floor, {}};
+    TakeTurns(runs, {&hover, &full, &barePush, &floorUpdate});
+
+    const SIZE_T before = WorkingSet();
+    for (int i = 0; i < kHoverChangesForMemory; ++i)
+        moveOnOrOff();
+    const SIZE_T after = WorkingSet();
+    DestroyWindow(window);
+
+    const double hoverMs = Median(hover.ms);
+    const double fullMs = Median(full.ms);
+    const double bareMs = Median(barePush.ms);
+    const double floorMs = Median(floorUpdate.ms);
+    std::printf("hover change: median %.2f ms\n", hoverMs);
+    std::printf("full redraw: median %.2f ms\n", fullMs);
+    std::printf("bare push: median %.2f ms\n", bareMs);
+    std::printf("floor: median %.2f ms\n", floorMs);
+    std::printf("hover ratio: %.2f\n", hoverMs / bareMs);
+    std::printf("full ratio: %.2f\n", fullMs / floorMs);
+    std::printf("working set growth: %lld KB\n",
+                (static_cast<long long>(after) - static_cast<long long>(before)) / 1024);
+    return 0;
+}
 
 } // namespace
 
@@ -166,7 +159,7 @@ int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
 
-    // The client's per-thread setup, so measurements can use its windows.
+    // The client's per-thread setup, so the bench can use its windows.
     g_instance = GetModuleHandleW(nullptr);
     CWindowThread manager;
     const bool registered = RegisterManager(&manager);
@@ -176,21 +169,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "setup failed\n");
         return 2;
     }
-
-    int failures = 0;
-    std::printf("%d runs of a %dx%d layered update\n", runs, kWidth, kHeight);
-    for (const Measurement& m : kMeasurements) {
-        Timing t;
-        if (m.measure(runs, t)) {
-            std::printf("%-48s median %8.2f ms   min %8.2f ms\n", m.name, t.medianMs, t.minMs);
-        } else {
-            std::printf("%-48s FAILED\n", m.name);
-            ++failures;
-        }
-        std::fflush(stdout);
-    }
-
+    const int result = Measure(runs);
+    std::fflush(stdout);
     Gdiplus::GdiplusShutdown(token);
     UnregisterManager(GetCurrentThreadId());
-    return failures ? 1 : 0;
+    return result;
 }

@@ -152,8 +152,9 @@ inline bool TakeCaptionDrag(HWND h, LPARAM* lParam = nullptr)
     return found;
 }
 
-// Stands in for UpdateLayeredWindow: keeps what the painter pushed, then
-// passes it on to the real function.
+// Stands in for UpdateLayeredWindow and UpdateLayeredWindowIndirect: keeps
+// what the painter pushed (the whole picture, and what it said changed),
+// then passes it on to the real function.
 struct LayeredCapture {
     int calls = 0;
     HWND window = nullptr;
@@ -163,6 +164,7 @@ struct LayeredCapture {
     DWORD flags = 0;
     int width = 0;
     int height = 0;
+    RECT dirty = {0, 0, 0, 0};  // the whole picture when pushed without one
     std::vector<uint32_t> pixels;  // top-down, 0xAARRGGBB
 
     uint32_t Pixel(int x, int y) const
@@ -181,6 +183,22 @@ struct LayeredCapture {
     static BOOL WINAPI Hook(HWND window, HDC screen, POINT* destination, SIZE* size, HDC source,
                             POINT* sourcePoint, COLORREF key, BLENDFUNCTION* blend, DWORD flags)
     {
+        Record(window, destination, size, source, blend, flags, nullptr);
+        return UpdateLayeredWindow(window, screen, destination, size, source, sourcePoint, key,
+                                   blend, flags);
+    }
+
+    static BOOL WINAPI HookIndirect(HWND window, const UPDATELAYEREDWINDOWINFO* info)
+    {
+        Record(window, info->pptDst, info->psize, info->hdcSrc, info->pblend, info->dwFlags,
+               info->prcDirty);
+        return UpdateLayeredWindowIndirect(window, info);
+    }
+
+private:
+    static void Record(HWND window, const POINT* destination, const SIZE* size, HDC source,
+                       const BLENDFUNCTION* blend, DWORD flags, const RECT* dirty)
+    {
         LayeredCapture& c = Last();
         ++c.calls;
         c.window = window;
@@ -188,6 +206,7 @@ struct LayeredCapture {
         c.size = size ? *size : SIZE{0, 0};
         c.alpha = blend ? blend->SourceConstantAlpha : 0;
         c.flags = flags;
+        c.dirty = dirty ? *dirty : RECT{0, 0, c.size.cx, c.size.cy};
         c.width = c.height = 0;
         c.pixels.clear();
         GdiFlush();
@@ -207,7 +226,5 @@ struct LayeredCapture {
                             static_cast<size_t>(c.width) * 4);
             }
         }
-        return UpdateLayeredWindow(window, screen, destination, size, source, sourcePoint, key,
-                                   blend, flags);
     }
 };

@@ -1,5 +1,7 @@
 #include "ui/CImageButton.h"
 
+#include "ui/CPicture.h"
+#include "ui/DrawPicture.h"
 #include "ui/LoadPngImage.h"
 #include "ui/UiFont.h"
 
@@ -74,10 +76,10 @@ void CImageButton::SetImages(int normal, int hover, int pressed, int disabled)
 {
     if (normal == 0)
         return;
-    normalImage = LoadPngImage(normal);
-    hoverImage = LoadPngImage(hover);
-    pressedImage = LoadPngImage(pressed);
-    disabledImage = LoadPngImage(disabled);
+    normalImage = LoadPremultipliedPng(normal);
+    hoverImage = LoadPremultipliedPng(hover);
+    pressedImage = LoadPremultipliedPng(pressed);
+    disabledImage = LoadPremultipliedPng(disabled);
 }
 
 void CImageButton::SetImageStrip(int resourceId)
@@ -90,8 +92,8 @@ void CImageButton::SetImageStrip(int resourceId)
     // Integer halves: an odd last column belongs to neither frame.
     const int frameWidth = static_cast<int>(stripImage->GetWidth()) / 2;
     const int height = static_cast<int>(stripImage->GetHeight());
-    normalImage = CropImage(stripImage.get(), 0, frameWidth, height);
-    hoverImage = CropImage(stripImage.get(), frameWidth, frameWidth, height);
+    normalImage = CPicture::From(CropImage(stripImage.get(), 0, frameWidth, height));
+    hoverImage = CPicture::From(CropImage(stripImage.get(), frameWidth, frameWidth, height));
 }
 
 std::unique_ptr<Gdiplus::Bitmap> CImageButton::CropImage(Gdiplus::Image* source, int x, int width, int height)
@@ -176,32 +178,32 @@ void CImageButton::Draw(Gdiplus::Graphics& graphics, POINT cursor, int pressed, 
     case DrawMode::State:
         if (image) {
             if (imageOffsetX != 0)
-                graphics.DrawImage(image, left + imageOffsetX, top + imageOffsetY,
-                                   static_cast<INT>(image->GetWidth()), static_cast<INT>(image->GetHeight()));
+                DrawPicture(graphics, image, left + imageOffsetX, top + imageOffsetY,
+                            static_cast<INT>(image->GetWidth()), static_cast<INT>(image->GetHeight()));
             else
-                graphics.DrawImage(image, left, top, width, height);
+                DrawPicture(graphics, image, left, top, width, height);
         }
         break;
     case DrawMode::StateThenNormal:
         if (image)
-            graphics.DrawImage(image, left, top, width, height);
+            DrawPicture(graphics, image, left, top, width, height);
         if (normal && normal != image)
-            graphics.DrawImage(normal, left, top, width, height);
+            DrawPicture(graphics, normal, left, top, width, height);
         break;
     case DrawMode::NormalThenState:
         if (normal && normal != image)
-            graphics.DrawImage(normal, left, top, width, height);
+            DrawPicture(graphics, normal, left, top, width, height);
         if (image)
-            graphics.DrawImage(image, left, top, width, height);
+            DrawPicture(graphics, image, left, top, width, height);
         break;
     default:
         break;
     }
 
     if (hasIcon && icon)
-        graphics.DrawImage(icon, static_cast<INT>(left + iconRect.left), static_cast<INT>(top + iconRect.top),
-                           static_cast<INT>(iconRect.right - iconRect.left),
-                           static_cast<INT>(iconRect.bottom - iconRect.top));
+        DrawPicture(graphics, icon, static_cast<INT>(left + iconRect.left), static_cast<INT>(top + iconRect.top),
+                    static_cast<INT>(iconRect.right - iconRect.left),
+                    static_cast<INT>(iconRect.bottom - iconRect.top));
 
     RECT textRect = d;
     DrawText(graphics, &textRect, textBrush);

@@ -1,9 +1,9 @@
 #include "ui/CImagePaint.h"
 
-#include "base/ScopedHandles.h"
 #include "ui/BuiltInButtons.h"
 #include "ui/CImageButton.h"
 #include "ui/CImageStatic.h"
+#include "ui/CLayeredSurface.h"
 #include "ui/CSanDC.h"
 #include "ui/ElementLookup.h"
 #include "ui/LoadPngImage.h"
@@ -31,6 +31,18 @@ bool Intersects(const RECT& a, const RECT& b)
 {
     RECT common;
     return IntersectRect(&common, &a, &b) != FALSE;
+}
+
+// An image that draws its picture and nothing else, without filtering.
+bool PictureOnly(const CImageStatic& image)
+{
+    return image.visible && image.image && !image.smooth && !image.backgroundBrush &&
+           image.text[0] == L'\0';
+}
+
+Gdiplus::Rect ToRect(const RECT& r)
+{
+    return Gdiplus::Rect(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
 POINT PointOf(LPARAM lParam)
@@ -88,7 +100,7 @@ CImageStatic* CImagePaint::AddImage(const RECT& rect, int resourceId, int id, bo
     image->smooth = smooth;
     image->id = id;
     image->rect = rect;
-    image->image = LoadPngImage(resourceId);
+    image->image = LoadPremultipliedPng(resourceId);
     return image;
 }
 
@@ -140,53 +152,83 @@ void CImagePaint::EnableLayered()
     layered = true;
     alpha = 255;
     updateLayeredWindow = MakeLayered(ownerWindow);
+    updateLayeredWindowIndirect = LayeredIndirectFunction();
     UpdateLayered();
 }
 
 void CImagePaint::UpdateLayered()
 {
+    RenderLayered(nullptr, 0);
+}
+
+void CImagePaint::RenderLayered(const RECT* rects, size_t count)
+{
     if (!updateLayeredWindow || !WindowAlive())
         return;
     const HWND window = ownerWindow;
-    ScopedWindowDc windowDc(window);
     RECT client;
     GetClientRect(window, &client);
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
-    if (!windowDc.get() || width <= 0 || height <= 0)
+    if (width <= 0 || height <= 0)
         return;
-    ScopedMemoryDc memoryDc(CreateCompatibleDC(windowDc.get()));
-    void* bits = nullptr;
-    ScopedBitmap dib = CreateArgbDib(width, height, &bits);
-    if (!memoryDc || !dib)
+    // Held aside while drawing: a paint hook may reset the painter or close
+    // the window, and the DC has to outlive the Graphics drawing into it.
+    std::unique_ptr<CLayeredSurface> held = std::move(surface);
+    if (!held || held->width() != width || held->height() != height) {
+        held.reset();
+        held = std::make_unique<CLayeredSurface>(width, height);
+        count = 0;  // a new surface holds nothing yet
+    }
+    if (!held->ok())
         return;
 
-    ScopedSelect select(memoryDc.get(), dib.get());
-    SetBkMode(memoryDc.get(), TRANSPARENT);
-    {
-        Gdiplus::Graphics graphics(memoryDc.get());
+    const bool whole = count == 0;
+    const RECT* areas = whole ? &client : rects;
+    RECT dirty = {0, 0, 0, 0};
+    for (size_t i = 0; i < (whole ? 1 : count); ++i) {
+        RECT area;
+        if (!IntersectRect(&area, &areas[i], &client))
+            continue;
+        UnionRect(&dirty, &dirty, &area);
+        if (!CopiedOver(area))
+            held->Clear(area);
+        Gdiplus::Graphics graphics(held->dc());
         graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
-        DrawAll(graphics, client, nullptr);
+        if (!whole)
+            graphics.SetClip(ToRect(area));
+        DrawAll(graphics, client, &area, true);
         graphics.Flush(Gdiplus::FlushIntentionSync);
     }
-    // A paint hook may have closed the window.
-    if (!IsWindow(window))
+    // A paint hook may have closed the window, or rendered it anew from
+    // inside; either way this picture is done with.
+    if (!IsWindow(window) || ownerWindow != window || surface)
         return;
-    PushLayered(updateLayeredWindow, window, memoryDc.get(), width, height, alpha);
+    surface = std::move(held);
+    if (IsRectEmpty(&dirty))
+        return;
+    if (whole)
+        PushLayered(updateLayeredWindow, window, surface->dc(), width, height, alpha);
+    else
+        PushLayeredDirty(updateLayeredWindowIndirect, updateLayeredWindow, window, surface->dc(),
+                         width, height, alpha, dirty);
 }
 
 void CImagePaint::Reset()
 {
     // A window created again by the same owner starts without stale
-    // press, capture or tracking state.
-    if (captured && ownerWindow && GetCapture() == ownerWindow)
-        ReleaseCapture();
+    // press, capture or tracking state. The state goes first, so the
+    // release below is no lost capture to answer (the window and its
+    // owner may be on their way out).
+    const bool release = captured && ownerWindow && GetCapture() == ownerWindow;
     captured = false;
     leftPressed = false;
     rightPressed = false;
     tracking = false;
     ClearRect(pressedRect);
     ClearRect(rightPressedRect);
+    if (release)
+        ReleaseCapture();
 
     hotButton = nullptr;
     images.clear();
@@ -195,6 +237,7 @@ void CImagePaint::Reset()
     ownerWindow = nullptr;
     backBrush.reset();
     layered = false;
+    surface.reset();
 }
 
 bool CImagePaint::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -236,6 +279,10 @@ bool CImagePaint::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return OnRightUp(PointOf(lParam));
     case WM_MOUSELEAVE:
         return OnMouseLeave();
+    case WM_CAPTURECHANGED:
+        return OnCaptureChanged(reinterpret_cast<HWND>(lParam));
+    case WM_CANCELMODE:
+        return OnCancelMode();
     default:
         return false;
     }
@@ -344,40 +391,59 @@ void CImagePaint::Paint()
     GetUpdateRect(window, &update, FALSE);
     PAINTSTRUCT ps;
     const HDC dc = BeginPaint(window, &ps);
+    // Nothing began, so there is nothing to end.
+    if (!dc)
+        return;
     RECT client;
     GetClientRect(window, &client);
     // An empty update (the erase sent from inside BeginPaint) has nothing
     // to copy; skip building a client-sized buffer for it.
-    if (dc && !IsRectEmpty(&update)) {
+    if (!IsRectEmpty(&update)) {
         CSanDC buffer(dc, client, update);
         if (buffer.memoryDc) {
             SetBkMode(buffer.memoryDc.get(), TRANSPARENT);
             Gdiplus::Graphics graphics(buffer.memoryDc.get());
             graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
-            DrawAll(graphics, client, &update);
+            // Only the update reaches the window; drawing stops there too.
+            graphics.SetClip(ToRect(update));
+            DrawAll(graphics, client, &update, false);
         }
     }
     EndPaint(window, &ps);
 }
 
-void CImagePaint::DrawAll(Gdiplus::Graphics& graphics, const RECT& client, const RECT* update)
+void CImagePaint::DrawAll(Gdiplus::Graphics& graphics, const RECT& client, const RECT* update,
+                          bool copyFirst)
 {
+    // Until something is drawn, a picture lands on transparent pixels:
+    // copying it in gives what blending would, for less work.
+    bool blank = copyFirst;
     if (fillBackground && backBrush) {
         graphics.FillRectangle(backBrush.get(), static_cast<INT>(client.left - 1),
                                static_cast<INT>(client.top - 1),
                                static_cast<INT>(client.right - client.left + 1),
                                static_cast<INT>(client.bottom - client.top + 1));
+        blank = false;
     }
     if (onPaintBackground) {
         const PaintCallback callback = onPaintBackground;
         callback(graphics);
+        blank = false;
     }
     // Indexes, not iterators: a paint hook may have changed the lists.
     const RECT none = {0, 0, 0, 0};
     for (size_t i = 0; i < images.size(); ++i) {
         CImageStatic& image = *images[i];
-        if (!update || Intersects(image.rect, *update))
+        if (update && !Intersects(image.rect, *update))
+            continue;
+        if (blank && PictureOnly(image)) {
+            graphics.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
             image.Draw(graphics, &none);
+            graphics.SetCompositingMode(Gdiplus::CompositingModeSourceOver);
+        } else {
+            image.Draw(graphics, &none);
+        }
+        blank = false;
     }
     for (size_t i = 0; i < buttons.size(); ++i) {
         CImageButton& button = *buttons[i];
@@ -394,6 +460,24 @@ void CImagePaint::DrawAll(Gdiplus::Graphics& graphics, const RECT& client, const
         const PaintCallback callback = onPaintForeground;
         callback(graphics);
     }
+}
+
+bool CImagePaint::CopiedOver(const RECT& area) const
+{
+    if ((fillBackground && backBrush) || onPaintBackground)
+        return false;
+    // DrawAll copies the first image it meets here when it is a bare
+    // picture; at its own size it then writes every pixel it covers.
+    for (const auto& image : images) {
+        if (!Intersects(image->rect, area))
+            continue;
+        const RECT& r = image->rect;
+        RECT covered;
+        return PictureOnly(*image) && static_cast<LONG>(image->image->GetWidth()) == r.right - r.left &&
+               static_cast<LONG>(image->image->GetHeight()) == r.bottom - r.top &&
+               IntersectRect(&covered, &r, &area) && EqualRect(&covered, &area);
+    }
+    return false;
 }
 
 bool CImagePaint::OnEraseBackground()
@@ -462,17 +546,18 @@ bool CImagePaint::OnMouseMove(POINT point)
     CImageButton* found = tracking ? HotButtonAt(point) : nullptr;
     const int foundId = found ? found->id : 0;
     hotButton = found;
-    if (old)
+    if (old && found)
+        Repaint(old->rect, found->rect);
+    else if (old)
         Repaint(old->rect);
-    if (!found) {
-        hotButton = nullptr;
+    else if (found)
+        Repaint(found->rect);
+    if (!found)
         return false;
-    }
     // A layered repaint runs the paint hooks; make sure the new hot button
     // survived them.
     if (hotButton != found || FindButton(foundId) != found)
         return false;
-    Repaint(found->rect);
     if (onButtonHover && Holds(found)) {
         const ButtonCallback callback = onButtonHover;
         return !callback(found);
@@ -636,6 +721,38 @@ bool CImagePaint::OnMouseLeave()
     return false;
 }
 
+bool CImagePaint::OnCaptureChanged(HWND newCapture)
+{
+    // Our own release has cleared `captured` already; anything else took
+    // the mouse away in the middle of a press.
+    if (!captured || newCapture == ownerWindow)
+        return false;
+    EndPress();
+    return false;
+}
+
+bool CImagePaint::OnCancelMode()
+{
+    const bool release = captured && WindowAlive() && GetCapture() == ownerWindow;
+    // The press ends first, so that the release below counts as our own.
+    EndPress();
+    if (release)
+        ReleaseCapture();
+    return false;
+}
+
+void CImagePaint::EndPress()
+{
+    const bool lookedPressed = leftPressed;
+    captured = false;
+    leftPressed = false;
+    rightPressed = false;
+    ClearRect(pressedRect);
+    ClearRect(rightPressedRect);
+    if (lookedPressed && hotButton)
+        Repaint(hotButton->rect);
+}
+
 bool CImagePaint::WindowAlive() const
 {
     return ownerWindow && IsWindow(ownerWindow);
@@ -664,7 +781,20 @@ void CImagePaint::Repaint(const RECT& rect)
     if (!WindowAlive())
         return;
     if (layered)
-        UpdateLayered();
+        RenderLayered(&rect, 1);
     else
         InvalidateRect(ownerWindow, &rect, TRUE);
+}
+
+void CImagePaint::Repaint(const RECT& first, const RECT& second)
+{
+    if (!WindowAlive())
+        return;
+    if (layered) {
+        const RECT both[2] = {first, second};
+        RenderLayered(both, 2);
+        return;
+    }
+    InvalidateRect(ownerWindow, &first, TRUE);
+    InvalidateRect(ownerWindow, &second, TRUE);
 }

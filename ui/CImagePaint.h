@@ -9,17 +9,20 @@
 
 class CImageButton;
 class CImageStatic;
+class CLayeredSurface;
 
 // Skin engine of an image window: keeps its windowless images and buttons,
-// paints them (WM_PAINT into a memory DC, or a 32-bit DIB pushed with
-// UpdateLayeredWindow for layered windows), tracks the hot and pressed
-// button, drags the window by its caption area and runs the built-in close,
-// minimise and maximise buttons.
+// paints them (WM_PAINT into a memory DC, or for layered windows a 32-bit
+// DIB kept between updates and pushed with UpdateLayeredWindow), tracks the
+// hot and pressed button, drags the window by its caption area and runs the
+// built-in close, minimise and maximise buttons. A button's state change
+// redraws that button's rectangle only.
 class CImagePaint {
 public:
     using ButtonCallback = std::function<bool(CImageButton*)>;
     using PaintCallback = std::function<void(Gdiplus::Graphics&)>;
     using UpdateLayeredWindowFn = ::UpdateLayeredWindowFn;
+    using UpdateLayeredWindowIndirectFn = ::UpdateLayeredWindowIndirectFn;
 
     CImagePaint();
     CImagePaint(const CImagePaint&) = delete;
@@ -50,7 +53,7 @@ public:
     void SetOnPaintForeground(PaintCallback callback);
 
     void EnableLayered();
-    // Renders the whole window into a DIB and pushes it to the screen.
+    // Redraws the whole window into its kept DIB and pushes it to the screen.
     void UpdateLayered();
     void Reset();
     // True when the message was consumed.
@@ -62,6 +65,8 @@ public:
     void Paint();
 
     UpdateLayeredWindowFn updateLayeredWindow = nullptr;
+    // Pushes of a changed rectangle; null pushes all through the above.
+    UpdateLayeredWindowIndirectFn updateLayeredWindowIndirect = nullptr;
     bool layered = false;
     bool captured = false;
     bool leftPressed = false;
@@ -96,6 +101,8 @@ private:
     bool OnRightDown(POINT point);
     bool OnRightUp(POINT point);
     bool OnMouseLeave();
+    bool OnCaptureChanged(HWND newCapture);
+    bool OnCancelMode();
     bool OnEraseBackground();
     bool OnSetCursor();
     void OnShowWindow(bool shown);
@@ -105,7 +112,23 @@ private:
     bool WindowAlive() const;
     bool Holds(const CImageButton* button) const;
     CImageButton* HotButtonAt(POINT point) const;
+    // Ends a press (the mouse released elsewhere or taken away) and
+    // repaints the button that looked pressed.
+    void EndPress();
     void Repaint(const RECT& rect);
+    // Both rectangles, pushed once.
+    void Repaint(const RECT& first, const RECT& second);
+    // Redraws `count` rectangles of the kept DIB (all of it when there is
+    // none yet or `count` is 0) and pushes what changed.
+    void RenderLayered(const RECT* rects, size_t count);
+    // Whether DrawAll's first picture in `area` is copied over all of it,
+    // so that the old pixels there need no clearing.
+    bool CopiedOver(const RECT& area) const;
     // Drawing order shared by both paths; `update` null draws everything.
-    void DrawAll(Gdiplus::Graphics& graphics, const RECT& client, const RECT* update);
+    // `copyFirst`: the update area is transparent (or wholly under the
+    // first picture), so that picture may be copied in, not blended.
+    void DrawAll(Gdiplus::Graphics& graphics, const RECT& client, const RECT* update, bool copyFirst);
+
+    // What the layered window shows; made again only for a new size.
+    std::unique_ptr<CLayeredSurface> surface;
 };

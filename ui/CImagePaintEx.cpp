@@ -342,9 +342,13 @@ void CImagePaintEx::Paint()
 
     PAINTSTRUCT ps;
     const HDC dc = BeginPaint(window, &ps);
-    if (dc) {
-        RECT client = {0, 0, 0, 0};
-        GetClientRect(window, &client);
+    // Nothing began, so there is nothing to end.
+    if (!dc)
+        return;
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(window, &client);
+    {
+        // Copies itself onto the paint DC when it goes, before EndPaint.
         CSanDC buffer(dc, client, update);
         if (buffer.memoryDc && buffer.bitmap) {
             SetBkMode(buffer.memoryDc.get(), TRANSPARENT);

@@ -1,5 +1,6 @@
 #include "ui/CImageStatic.h"
 
+#include "ui/DrawPicture.h"
 #include "ui/UiFont.h"
 
 #include <strsafe.h>
@@ -47,7 +48,7 @@ void CImageStatic::Draw(Gdiplus::Graphics& graphics, const RECT* overrideRect) c
 
     if (image) {
         if (!smooth) {
-            graphics.DrawImage(image.get(), left, top, width, height);
+            DrawPicture(graphics, image.get(), left, top, width, height);
         } else {
             // Mirrored wrap: the filter samples mirrored pixels beyond the
             // source edges instead of transparent ones, so a stretched strip

@@ -1,5 +1,7 @@
 #include "ui/LoadPngImage.h"
 
+#include "ui/CPicture.h"
+
 #include <cstring>
 
 namespace {
@@ -19,15 +21,13 @@ struct StreamReference {
     IStream* stream;
 };
 
-class StreamImage : private StreamReference, public Gdiplus::Image {
+class StreamImage : private StreamReference, public Gdiplus::Bitmap {
 public:
     // Takes over the caller's reference to `stream`.
-    explicit StreamImage(IStream* stream) : StreamReference(stream), Gdiplus::Image(stream, TRUE) {}
+    explicit StreamImage(IStream* stream) : StreamReference(stream), Gdiplus::Bitmap(stream, TRUE) {}
 };
 
-} // namespace
-
-std::unique_ptr<Gdiplus::Image> LoadPngImage(int resourceId)
+std::unique_ptr<Gdiplus::Bitmap> LoadStreamImage(int resourceId)
 {
     if (resourceId == 0)
         return nullptr;
@@ -60,8 +60,20 @@ std::unique_ptr<Gdiplus::Image> LoadPngImage(int resourceId)
         return nullptr;
     }
     // From here the stream owns the block and the image owns the stream.
-    std::unique_ptr<Gdiplus::Image> image(new StreamImage(stream));
+    std::unique_ptr<Gdiplus::Bitmap> image(new StreamImage(stream));
     if (image->GetLastStatus() != Gdiplus::Ok)
         return nullptr;  // undecodable bytes: treated like a missing picture
     return image;
+}
+
+} // namespace
+
+std::unique_ptr<Gdiplus::Image> LoadPngImage(int resourceId)
+{
+    return LoadStreamImage(resourceId);
+}
+
+std::unique_ptr<Gdiplus::Image> LoadPremultipliedPng(int resourceId)
+{
+    return CPicture::From(LoadStreamImage(resourceId));
 }

@@ -5,9 +5,12 @@
 
 #include "ui/CImagePaint.h"
 #include "ui/CImageStatic.h"
+#include "ui/LoadPngImage.h"
 #include "RectAssert.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -65,6 +68,7 @@ protected:
         const HWND h = w.Open(x, y, width, height);
         w.painter.EnableLayered();
         w.painter.updateLayeredWindow = &LayeredCapture::Hook;
+        w.painter.updateLayeredWindowIndirect = &LayeredCapture::HookIndirect;
         return h;
     }
 
@@ -135,6 +139,155 @@ TEST_F(ImagePaint, LayeredUpdateCoversALauncherSizedWindow)
     // opaque middle.
     EXPECT_EQ(AlphaOf(shot.Pixel(0, 0)), 0);
     EXPECT_TRUE(Near(shot.Pixel(705, 352), 0xFF080C1C));
+    DestroyWindow(h);
+}
+
+namespace {
+
+// The back window's background, close and first link button (strips, the
+// link stretched by a column), a later button over the link's end and a
+// translucent foreground over both.
+constexpr RECT kBackClose = {1310, 120, 1341, 151};
+constexpr RECT kBackLink = {620, 158, 739, 200};
+constexpr RECT kBackOver = {730, 150, 755, 175};
+
+void DrawVeil(Gdiplus::Graphics& g)
+{
+    Gdiplus::SolidBrush veil(Gdiplus::Color(0x60, 0x20, 0x80, 0xFF));
+    g.FillEllipse(&veil, 600, 140, 180, 80);
+}
+
+void AddBackLikeElements(CImagePaint& p)
+{
+    p.AddImage(RECT{0, 0, 1411, 704}, 145, 1, false);
+    p.AddButton(1002, kBackClose, 0, 0, 0, 0)->SetImageStrip(130);
+    p.AddButton(1003, kBackLink, 0, 0, 0, 0)->SetImageStrip(131);
+    p.AddButton(501, kBackOver, 209, 210, 152, 209);
+    // The background is the first thing drawn.
+    p.SetOnPaintBackground(nullptr);
+    p.SetOnPaintForeground(&DrawVeil);
+}
+
+// Pixels of `a` and `b` that differ by more than `tolerance` in a channel.
+size_t Differences(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int tolerance)
+{
+    if (a.size() != b.size())
+        return std::max(a.size(), b.size());
+    size_t count = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        count += ColorNear(a[i], b[i], tolerance) ? 0 : 1;
+    return count;
+}
+
+} // namespace
+
+TEST_F(ImagePaint, AButtonChangeRedrawsItsRectangleToTheFullRedrawsPixels)
+{
+    ProbeWindow w;
+    const HWND h = OpenLayered(w, 0, 0, 1411, 704);
+    ASSERT_NE(h, nullptr);
+    AddBackLikeElements(w.painter);
+    const LayeredCapture& shot = LayeredCapture::Last();
+    w.painter.UpdateLayered();
+
+    RECT both;
+    UnionRect(&both, &kBackLink, &kBackOver);
+    const struct {
+        const char* change;
+        UINT message;
+        POINT at;
+        RECT dirty;
+    } steps[] = {
+        {"hover", WM_MOUSEMOVE, {700, 179}, kBackLink},
+        {"hover moves to the button above", WM_MOUSEMOVE, {745, 165}, both},
+        {"press", WM_LBUTTONDOWN, {745, 165}, kBackOver},
+        {"release", WM_LBUTTONUP, {745, 165}, kBackOver},
+        {"leave", WM_MOUSELEAVE, {0, 0}, kBackOver},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.change);
+        const int calls = shot.calls;
+        SendMouse(h, step.message, step.at.x, step.at.y,
+                  step.message == WM_LBUTTONDOWN ? MK_LBUTTON : 0);
+        ASSERT_EQ(shot.calls, calls + 1);
+        EXPECT_TRUE(RectIs(shot.dirty, step.dirty));
+        const std::vector<uint32_t> changed = shot.pixels;
+        w.painter.UpdateLayered();
+        EXPECT_TRUE(RectIs(shot.dirty, 0, 0, 1411, 704));
+        EXPECT_EQ(Differences(changed, shot.pixels, 0), 0u);
+    }
+    EXPECT_EQ(w.clicks, std::vector<int>{501});
+    DestroyWindow(h);
+}
+
+TEST_F(ImagePaint, LayeredRenderKeepsTheBlendedPicturesPixels)
+{
+    ProbeWindow w;
+    const HWND h = OpenLayered(w, 0, 0, 1411, 704);
+    ASSERT_NE(h, nullptr);
+    AddBackLikeElements(w.painter);
+    w.painter.UpdateLayered();
+    const LayeredCapture& shot = LayeredCapture::Last();
+    ASSERT_EQ(shot.width, 1411);
+
+    // As every picture used to be drawn: straight from the decoded PNG.
+    DibCanvas reference(1411, 704);
+    ASSERT_TRUE(reference.ok());
+    Gdiplus::Graphics& g = reference.graphics();
+    const auto place = [&](Gdiplus::Image* picture, const RECT& r) {
+        ASSERT_NE(picture, nullptr);
+        g.DrawImage(picture, static_cast<INT>(r.left), static_cast<INT>(r.top),
+                    static_cast<INT>(r.right - r.left), static_cast<INT>(r.bottom - r.top));
+    };
+    place(LoadPngImage(145).get(), RECT{0, 0, 1411, 704});
+    place(CImageButton::CropImage(LoadPngImage(130).get(), 0, 34, 33).get(), kBackClose);
+    place(CImageButton::CropImage(LoadPngImage(131).get(), 0, 118, 42).get(), kBackLink);
+    place(LoadPngImage(209).get(), kBackOver);
+    DrawVeil(g);
+    reference.Flush();
+    std::vector<uint32_t> expected(static_cast<size_t>(1411) * 704);
+    for (int y = 0; y < 704; ++y)
+        for (int x = 0; x < 1411; ++x)
+            expected[static_cast<size_t>(y) * 1411 + x] = reference.Pixel(x, y);
+    // Premultiplying once may round a channel by one.
+    EXPECT_EQ(Differences(expected, shot.pixels, 1), 0u);
+    DestroyWindow(h);
+}
+
+TEST_F(ImagePaint, LosingTheCaptureEndsThePress)
+{
+    ProbeWindow w;
+    const HWND h = OpenLayered(w, 100, 100, 200, 100);
+    ASSERT_NE(h, nullptr);
+    w.painter.AddButton(501, RECT{20, 20, 45, 45}, 209, 210, 152, 209);
+    CImageButton* other = w.painter.AddButton(502, RECT{100, 20, 125, 45}, 209, 210, 152, 209);
+    const LayeredCapture& shot = LayeredCapture::Last();
+    for (bool cancelMode : {false, true}) {
+        SCOPED_TRACE(cancelMode ? "WM_CANCELMODE" : "ReleaseCapture");
+        Hover(h, 30, 30);
+        SendMouse(h, WM_LBUTTONDOWN, 30, 30, MK_LBUTTON);
+        ASSERT_EQ(GetCapture(), h);
+        EXPECT_TRUE(Near(shot.Pixel(26, 26), kClosePressed));
+        if (cancelMode)
+            SendMessageW(h, WM_CANCELMODE, 0, 0);
+        else
+            ReleaseCapture();
+        EXPECT_NE(GetCapture(), h);
+        EXPECT_FALSE(w.painter.captured);
+        EXPECT_FALSE(w.painter.leftPressed);
+        EXPECT_TRUE(RectIs(w.painter.pressedRect, -1, -1, -1, -1));
+        EXPECT_TRUE(Near(shot.Pixel(26, 26), kCloseHover));
+
+        // Hover moves on, and the next press takes the mouse again.
+        Hover(h, 110, 30);
+        EXPECT_EQ(w.painter.hotButton, other);
+        EXPECT_TRUE(Near(shot.Pixel(26, 26), kCloseNormal));
+        SendMouse(h, WM_LBUTTONDOWN, 110, 30, MK_LBUTTON);
+        EXPECT_EQ(GetCapture(), h);
+        SendMouse(h, WM_LBUTTONUP, 110, 30);
+        SendMessageW(h, WM_MOUSELEAVE, 0, 0);
+    }
+    EXPECT_EQ(w.clicks, (std::vector<int>{502, 502}));
     DestroyWindow(h);
 }
 
