@@ -3,12 +3,15 @@
 # font mapping, a private home, a private Xvfb display and the local test
 # site on loopback (port in DIR/site.port, requests logged to DIR/site.log).
 #   wine-env.sh setup DIR [--browser-double DLL] [--open-probe EXE] [--no-font-mapping]
+#                         [--desktop-keeper EXE]
 #       create it (replacing an older one in DIR); with --browser-double the
 #       prefix's web-browser control is replaced by the scripted test double;
 #       with --open-probe EXE that program stands in for the default web
 #       browser: every http, https (and mailto) address opened through the
 #       shell is appended to DIR/opened.log instead of being shown; with
-#       --no-font-mapping "宋体" stays unknown, as on a system without SimSun
+#       --no-font-mapping "宋体" stays unknown, as on a system without SimSun;
+#       with --desktop-keeper EXE (tests/support/DesktopKeeper.exe) the
+#       Wine desktop is started before setup ends and kept for the whole run
 #   wine-env.sh teardown DIR  stop its processes and remove the prefix
 set -euo pipefail
 
@@ -18,11 +21,13 @@ shift 2
 double=""
 probe=""
 fontmap=1
+keeper=""
 while [ $# -gt 0 ]; do
   case "$1" in
   --browser-double) double=${2:?DLL path}; shift 2 ;;
   --open-probe) probe=${2:?probe path}; shift 2 ;;
   --no-font-mapping) fontmap=0; shift ;;
+  --desktop-keeper) keeper=$(realpath -m "${2:?keeper path}"); shift 2 ;;
   *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -79,7 +84,7 @@ wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
 failed() {
   local rc=$? line=$1 command=$2 log
   echo "wine-env.sh $action $dir: line $line: '$command' failed with exit code $rc" >&2
-  for log in "$dir/wineboot.log" "$dir/regedit.log" "$dir/xvfb.log" "$dir/site.out"; do
+  for log in "$dir/wineboot.log" "$dir/regedit.log" "$dir/xvfb.log" "$dir/site.out" "$dir/keeper.log"; do
     if [ -s "$log" ]; then
       echo "--- $log" >&2
       tail -n 40 "$log" >&2
@@ -93,7 +98,8 @@ case "$action" in
 setup)
   stop_env
   rm -rf "$dir/prefix" "$dir/home" "$dir/ready" "$dir/display" "$dir/site.port" "$dir/site.log" \
-    "$dir/wineboot.log" "$dir/regedit.log" "$dir/xvfb.log" "$dir/site.out"
+    "$dir/wineboot.log" "$dir/regedit.log" "$dir/xvfb.log" "$dir/site.out" \
+    "$dir/keeper.log" "$dir/desktop.ready"
   mkdir -p "$dir/home" "$dir/artifacts"
 
   setsid python3 "$root/tools/demo_site.py" --port-file "$dir/site.port" --log "$dir/site.log" \
@@ -101,7 +107,9 @@ setup)
   echo $! >"$dir/site.pid"
 
   # -displayfd picks a free display number and writes it when ready.
-  setsid Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp \
+  # -noreset: by default the server resets when its last client leaves and
+  # drops the connection of a program that arrives just then.
+  setsid Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset \
     3>"$dir/display" </dev/null >"$dir/xvfb.log" 2>&1 &
   echo $! >"$dir/xvfb.pid"
   for _ in $(seq 100); do
@@ -154,6 +162,18 @@ setup)
   { printf '\xff\xfe'; cat "$reg.body"; } >"$reg"
   rm -f "$reg.body"
   "$wine64" regedit /S "$(windows_path "$reg")" >"$dir/regedit.log" 2>&1
+  if [ -n "$keeper" ]; then
+    # The desktop lives as long as one program uses it; without one, Wine
+    # closes it between tests and a test starting at that moment dies
+    # silently. Started after the registry import: the desktop reads it.
+    (cd "$dir/home" && exec setsid "$wine64" "$keeper" "$(windows_path "$dir/desktop.ready")" \
+      </dev/null >"$dir/keeper.log" 2>&1) &
+    for _ in $(seq 600); do
+      [ -f "$dir/desktop.ready" ] && break
+      sleep 0.1
+    done
+    [ -f "$dir/desktop.ready" ] || { echo "the desktop did not start" >&2; cat "$dir/keeper.log" >&2; exit 1; }
+  fi
   for _ in $(seq 50); do
     [ -s "$dir/site.port" ] && break
     sleep 0.1

@@ -14,23 +14,38 @@ if [ ! -f "$dir/ready" ]; then
 fi
 export WINEPREFIX="$dir/prefix" HOME="$dir/home"
 export DISPLAY=":$(tr -d '\n' <"$dir/display")"
-export WINEDEBUG="${LUMARION_WINEDEBUG:--all}"
+# Wine's own error lines are kept (fixme lines are noise); they are split
+# from the program's output below and kept only when the program fails.
+export WINEDEBUG="${LUMARION_WINEDEBUG:-fixme-all}"
 export WINEDLLOVERRIDES="${LUMARION_WINEDLLOVERRIDES:-mscoree=}"
 export LUMARION_TEST_ENV="$dir"
 # Test programs are 64-bit; the generic launcher would try the 32-bit loader.
 wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
 # Wine daemons a program starts (the desktop, rpcss, ...) inherit its output
 # descriptors and outlive it; CTest would wait for them to close. Give them
-# a file instead and pass the output on afterwards.
+# files instead and pass the output on afterwards.
 out=$(mktemp)
-trap 'rm -f "$out"' EXIT
+err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
 set +e
-"$wine64" "$@" </dev/null >"$out" 2>&1
+"$wine64" "$@" </dev/null >"$out" 2>"$err"
 rc=$?
 set -e
 cat "$out"
-# A program that ends badly before it could say anything still says how.
-if [ "$rc" -ne 0 ] && [ ! -s "$out" ]; then
-  echo "wine-run.sh: $1 ended with exit code $rc and printed nothing" >&2
+# Wine's diagnostics ("0024:err:module:..."), apart from what the program
+# itself wrote to stderr.
+diagnostic='^[0-9a-f]{4,}:(err|fixme|warn|trace):'
+grep -avE "$diagnostic" "$err" >&2 || true
+if [ "$rc" -ne 0 ]; then
+  kept="$dir/artifacts/wine-diag/$(basename "$1" .exe)-$(date +%Y%m%d-%H%M%S)-$$.log"
+  mkdir -p "$(dirname "$kept")"
+  { echo "wine-run.sh: $* (exit code $rc)"; grep -aE "$diagnostic" "$err"; } >"$kept" || true
+  # A program that ends badly before it could say anything still says how,
+  # and where Wine's account of that start is.
+  if [ ! -s "$out" ] && ! grep -qavE "$diagnostic" "$err"; then
+    echo "wine-run.sh: $1 ended with exit code $rc and printed nothing; Wine's diagnostics: $kept" >&2
+  else
+    echo "wine-run.sh: Wine's diagnostics of this run: $kept" >&2
+  fi
 fi
 exit $rc

@@ -1,6 +1,7 @@
 #include "Input.h"
 
 #include "TestApp.h"
+#include "TestFiles.h"
 
 #include <map>
 #include <string>
@@ -68,8 +69,18 @@ void RightClickAt(int x, int y)
 
 bool MoveDisplayPointer(int x, int y)
 {
-    std::wstring command =
-        L"Z:\\usr\\bin\\xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y);
+    // The mover's process handle says nothing (a Unix program leaves Wine
+    // as it starts), so it leaves a file behind once the pointer has moved.
+    wchar_t env[1024] = {};
+    const DWORD length = GetEnvironmentVariableW(L"LUMARION_TEST_ENV", env, 1024);
+    if (length == 0 || length >= 1024)
+        return false;
+    static unsigned serial = 0;
+    const std::wstring name = L"pointer-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial);
+    const std::wstring done = TestEnvFile(name.c_str());
+    // "--": a coordinate left of or above the primary screen is negative.
+    std::wstring command = L"Z:\\bin\\sh -c \"xdotool mousemove -- " + std::to_wstring(x) + L" " +
+                           std::to_wstring(y) + L" && : >'" + env + L"/" + name + L"'\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
@@ -77,7 +88,9 @@ bool MoveDisplayPointer(int x, int y)
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return true;
+    const bool moved = PumpUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+    DeleteFileW(done.c_str());
+    return moved;
 }
 
 void PressKey(WORD virtualKey)
@@ -172,6 +185,26 @@ bool ClickUntil(POINT at, const std::function<bool()>& effect, DWORD timeoutMs, 
             return true;
     }
     return false;
+}
+
+bool DragFromTo(POINT from, POINT to, int steps)
+{
+    if (!SettleCursorAt(from.x, from.y))
+        return false;
+    INPUT press = {};
+    press.type = INPUT_MOUSE;
+    press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    SendInput(1, &press, sizeof(press));
+    bool settled = true;
+    for (int step = 1; step <= steps; ++step) {
+        const int x = from.x + MulDiv(to.x - from.x, step, steps);
+        const int y = from.y + MulDiv(to.y - from.y, step, steps);
+        settled = SettleCursorAt(x, y) && settled;
+    }
+    INPUT release = press;
+    release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &release, sizeof(release));
+    return settled;
 }
 
 bool HoverUntil(POINT at, const std::function<bool()>& effect, DWORD timeoutMs, int attempts)

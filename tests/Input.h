@@ -12,10 +12,12 @@ void ClickAt(int x, int y);
 void DoubleClickAt(int x, int y);
 void RightClickAt(int x, int y);
 
-// Under Wine on X: moves the display's own pointer as well (xdotool, run
-// without waiting for it). Wine takes that pointer as the cursor position
-// once injected moves have stopped for about 100 ms, and Xvfb's pointer
-// does not follow injected moves. False when the mover could not start.
+// Under Wine on X: moves the display's own pointer as well (xdotool) and
+// waits until it has (answering this thread's windows meanwhile). Wine
+// takes that pointer as the cursor position once injected moves have
+// stopped for about 100 ms, and Xvfb's pointer does not follow injected
+// moves; a mover left running could land after a later one. False when the
+// mover could not start, failed or did not end in time.
 bool MoveDisplayPointer(int x, int y);
 
 // Real keyboard input: a key pressed and released, or a chord (keys pressed
@@ -54,6 +56,12 @@ bool PressUntil(HWND focus, std::initializer_list<WORD> keys, const std::functio
 
 // Clicks at (x, y), the pointer settled there first, until `effect` holds.
 bool ClickUntil(POINT at, const std::function<bool()>& effect, DWORD timeoutMs = 4000, int attempts = 3);
+
+// A left-button drag from `from` to `to` in `steps` moves, each one
+// settled on the display too: injected moves alone would be undone by the
+// display's pointer whenever the machine pauses between two of them. True
+// when every step settled.
+bool DragFromTo(POINT from, POINT to, int steps);
 
 // Rests the pointer at `at` until `effect` holds (a hover effect such as a
 // tooltip); each new attempt comes at it from a pixel away.

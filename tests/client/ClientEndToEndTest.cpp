@@ -349,6 +349,10 @@ protected:
         // size (a missing one is for the tests to report), then the relayout.
         WaitFor([&] { return IsWindowVisible(back) != FALSE; }, 3000);
         PumpFor(500);
+        // Points are taken from the game window next: it must still be there.
+        DWORD code = 0;
+        if (client->WaitForExit(0, code))
+            return ::testing::AssertionFailure() << "the client ended with code " << code << " in the game view";
         return ::testing::AssertionSuccess();
     }
 
@@ -536,19 +540,7 @@ TEST_F(ClientEndToEnd, LoginViewIsPlacedOnTheBackgroundFollowsItsDragIgnoresKeys
     const std::vector<HWND> iconsBefore = TrayIcons();
     RECT before = WindowRect(back);
     const POINT from = ScreenPoint(back, 300, 450);
-    Settle(from);
-    INPUT press = {};
-    press.type = INPUT_MOUSE;
-    press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    SendInput(1, &press, sizeof(press));
-    for (int step = 1; step <= 8; ++step) {
-        PumpFor(40);
-        MoveMouseTo(from.x - 10 * step, from.y + 5 * step);
-    }
-    PumpFor(40);
-    INPUT release = press;
-    release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(1, &release, sizeof(release));
+    EXPECT_TRUE(DragFromTo(from, POINT{from.x - 80, from.y + 40}, 8));
     const RECT moved = MakeRect(before.left - 80, before.top + 40, before.right - 80, before.bottom + 40);
     EXPECT_TRUE(WaitFor([&] { return SameRect(moved, WindowRect(back)); }, 3000)) << Describe(WindowRect(back));
     auto gameOnBack = [&](const RECT& b) {
@@ -850,15 +842,26 @@ TEST_F(ClientEndToEnd, ToolsMenuRefreshesThePageAndClearsTheCacheWithANotice)
     const int right = ClientRight(game);
     const POINT tools = ScreenPoint(game, AnchoredCentreX(right, ToolsAnchor, TitleButtonWidth), 12);
     HWND menu = nullptr;
+    std::string menuMiss;
     auto openMenu = [&] {
         menu = nullptr;
         ClickUntil(tools, [&] { return (menu = VisibleClientWindow(L"velmor_menu")) != nullptr; });
+        if (!menu) {
+            POINT cursor = {0, 0};
+            GetCursorPos(&cursor);
+            wchar_t foreground[128] = {};
+            GetClassNameW(GetForegroundWindow(), foreground, 128);
+            menuMiss = "no menu after clicks at " + std::to_string(tools.x) + ", " + std::to_string(tools.y) +
+                       "; cursor " + std::to_string(cursor.x) + ", " + std::to_string(cursor.y) + ", foreground " +
+                       Utf8(foreground) + ", menu windows " + std::to_string(client->Windows(L"velmor_menu").size()) +
+                       ", client " + (client->Running() ? "running" : "ended") + ", visible:" + ClientWindows();
+        }
         return menu;
     };
 
     // Three rows under the title bar, 10 pixels left of the cursor, each
     // with its caption in dark ink on the light menu.
-    ASSERT_NE(openMenu(), nullptr);
+    ASSERT_NE(openMenu(), nullptr) << menuMiss;
     const RECT gameRect = WindowRect(game);
     const RECT menuRect = WindowRect(menu);
     EXPECT_TRUE(RectIs(menuRect, MakeRect(tools.x - 10, gameRect.top + 30, tools.x - 10 + MenuWidth,
@@ -885,7 +888,7 @@ TEST_F(ClientEndToEnd, ToolsMenuRefreshesThePageAndClearsTheCacheWithANotice)
     EXPECT_TRUE(WaitFor([&] { return VisibleClientWindow(L"velmor_menu") == nullptr; }, 3000));
 
     // "老板键(Alt+D)" only names the key: the menu closes, nothing else.
-    ASSERT_NE(openMenu(), nullptr);
+    ASSERT_NE(openMenu(), nullptr) << menuMiss;
     EXPECT_TRUE(ChooseRow(openMenu, 2, [&] { return VisibleClientWindow(L"velmor_menu") == nullptr; }));
     PumpFor(500);
     EXPECT_TRUE(IsWindowVisible(game));
