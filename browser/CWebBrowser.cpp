@@ -200,9 +200,12 @@ void CWebBrowser::BeforeNavigateEvent(const VARIANT* args, UINT count)
         return;
     if (BeforeNavigateCallback callback = OnBeforeNavigate)
         callback(FrameArgument(args[6]), url, cancel);
-    // A navigation cancelled here may still be reported as failed.
+    // A navigation cancelled here may still be reported as failed; one that
+    // goes on means that report is not coming.
     if (*cancel != VARIANT_FALSE)
         cancelledUrl = url;
+    else
+        cancelledUrl.clear();
 }
 
 void CWebBrowser::NavigateCompleteEvent(const VARIANT* args, UINT count)
