@@ -28,3 +28,9 @@ constexpr UINT BrowserWindowMessage = WM_APP + 0x2D1;
 // inbox.
 constexpr UINT GameAddressMessage = WM_APP + 0x2D2;
 constexpr UINT OpenAddressMessage = WM_APP + 0x2D3;
+
+// Posted to the game window by the browser thread: the page's own
+// navigation failed, or a navigation completed; the addresses wait in the
+// game window's inbox.
+constexpr UINT NavigateFailedMessage = WM_APP + 0x2D4;
+constexpr UINT PageLoadedMessage = WM_APP + 0x2D5;

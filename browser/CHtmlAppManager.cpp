@@ -110,6 +110,11 @@ void CHtmlAppManager::ExecuteRequest(HtmlRequest& request)
         if (attached)
             target->OnSize();
         return;
+    case VisibilityRequest:
+        if (!IsWindow(target->hwnd))
+            return;
+        ShowWindow(target->hwnd, request.value ? SW_SHOWNA : SW_HIDE);
+        return;
     case NavigateRequest:
         if (attached)
             target->Navigate(request.url.c_str(), request.flags);

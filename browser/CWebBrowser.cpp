@@ -165,7 +165,7 @@ HRESULT STDMETHODCALLTYPE CWebBrowser::Invoke(DISPID dispIdMember, REFIID riid, 
     case DISPID_COMMANDSTATECHANGE:
         return S_OK;
     case DISPID_NAVIGATEERROR:
-        // The control shows its own error page.
+        NavigateErrorEvent(args, count);
         return S_OK;
     default:
         return DISP_E_MEMBERNOTFOUND;
@@ -200,6 +200,12 @@ void CWebBrowser::BeforeNavigateEvent(const VARIANT* args, UINT count)
         return;
     if (BeforeNavigateCallback callback = OnBeforeNavigate)
         callback(FrameArgument(args[6]), url, cancel);
+    // A navigation cancelled here may still be reported as failed; one that
+    // goes on means that report is not coming.
+    if (*cancel != VARIANT_FALSE)
+        cancelledUrl = url;
+    else
+        cancelledUrl.clear();
 }
 
 void CWebBrowser::NavigateCompleteEvent(const VARIANT* args, UINT count)
@@ -245,6 +251,44 @@ void CWebBrowser::NewWindowEvent(const VARIANT* args, UINT count)
     std::wstring contextCopy(context ? context : L"");
     if (NewWindowCallback callback = OnNewWindow)
         callback(newWindow, cancel, flags, &contextCopy[0], &urlCopy[0]);
+}
+
+void CWebBrowser::NavigateErrorEvent(const VARIANT* args, UINT count)
+{
+    // pDisp, URL, TargetFrameName, StatusCode, Cancel.
+    if (count < 5 || detaching || !IsControl(FrameArgument(args[4])))
+        return;
+    const wchar_t* url = StringArgument(args[3]);
+    if (!url)
+        return;
+    if (!cancelledUrl.empty() && cancelledUrl == url) {
+        cancelledUrl.clear();
+        return;
+    }
+    long status = 0;
+    const VARIANT& code = args[1];
+    if (code.vt == (VT_BYREF | VT_VARIANT) && code.pvarVal && code.pvarVal->vt == VT_I4)
+        status = code.pvarVal->lVal;
+    else if (code.vt == VT_I4)
+        status = code.lVal;
+    NavigateErrorCallback callback = OnNavigateError;
+    if (!callback)
+        return;
+    // The host shows its own panel: the control's error page would count
+    // as a completed navigation and take it away.
+    if (VARIANT_BOOL* cancel = CancelArgument(args[0]))
+        *cancel = VARIANT_TRUE;
+    callback(url, status);
+}
+
+bool CWebBrowser::IsControl(IDispatch* frame) const
+{
+    if (!frame || !controlIdentity)
+        return false;
+    ComPtr<IUnknown> identity;
+    if (FAILED(identity.QueryFrom(frame, IID_IUnknown)))
+        return false;
+    return identity.get() == controlIdentity.get();
 }
 
 // ---- IOleClientSite ----
@@ -443,7 +487,8 @@ HRESULT STDMETHODCALLTYPE CWebBrowser::GetHostInfo(DOCHOSTUIINFO* pInfo)
     if (!pInfo)
         return E_POINTER;
     pInfo->cbSize = sizeof(DOCHOSTUIINFO);
-    pInfo->dwFlags |= DOCHOSTUIFLAG_NO3DBORDER;
+    // THEME: the page's form controls in the system's visual style.
+    pInfo->dwFlags |= DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_THEME;
     if (hideScrollBars)
         pInfo->dwFlags |= DOCHOSTUIFLAG_SCROLL_NO;
     pInfo->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
@@ -550,6 +595,7 @@ bool CWebBrowser::Attach(HWND host)
                          static_cast<IOleClientSite*>(this), storage.get(), oleObject.putVoid())) ||
         !oleObject)
         return fail();
+    controlIdentity.QueryFrom(oleObject.get(), IID_IUnknown);
     inPlaceObject.QueryFrom(oleObject.get(), IID_IOleInPlaceObject);
     inPlaceActiveObject.QueryFrom(oleObject.get(), IID_IOleInPlaceActiveObject);
     webBrowser.QueryFrom(oleObject.get(), IID_IWebBrowser2);
@@ -576,6 +622,8 @@ bool CWebBrowser::Attach(HWND host)
 
 void CWebBrowser::Detach()
 {
+    // Whatever the control reports while it is stopped here is not a failure.
+    detaching = true;
     if (eventCookie && webBrowser) {
         ComPtr<IConnectionPointContainer> container;
         ComPtr<IConnectionPoint> point;
@@ -596,8 +644,10 @@ void CWebBrowser::Detach()
     inPlaceObject.Reset();
     oleObject.Reset();
     storage.Reset();
+    controlIdentity.Reset();
     controlWindow = nullptr;
     activated = 0;
+    detaching = false;
 }
 
 HWND CWebBrowser::GetControlWindow()

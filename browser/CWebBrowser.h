@@ -12,6 +12,7 @@
 #include <ole2.h>
 
 #include <functional>
+#include <string>
 
 // OLE container site of the web-browser control. It creates and in-place
 // activates the control inside a host window, answers what the control asks
@@ -34,6 +35,7 @@ public:
     using BeforeNavigateCallback = std::function<void(IDispatch* frame, const wchar_t* url, short* cancel)>;
     using NewWindowCallback = std::function<void(IDispatch** ppDisp, short*& cancel, unsigned long flags,
                                                  wchar_t* urlContext, wchar_t* url)>;
+    using NavigateErrorCallback = std::function<void(const wchar_t* url, long status)>;
     using QuitCallback = std::function<void()>;
     using ControlWindowCallback = std::function<void(HWND)>;
 
@@ -147,6 +149,9 @@ public:
     void SetOnNewWindow(NewWindowCallback callback) { OnNewWindow = std::move(callback); }
     void SetOnDocumentComplete(DocumentCompleteCallback callback) { OnDocumentComplete = std::move(callback); }
     void SetOnNavigateComplete(NavigateCompleteCallback callback) { OnNavigateComplete = std::move(callback); }
+    // Only failures of the control's own (top-level) navigation reach it;
+    // frames, resources and navigations this site cancelled or stopped do not.
+    void SetOnNavigateError(NavigateErrorCallback callback) { OnNavigateError = std::move(callback); }
 
     ComPtr<IStorage> storage;
     ComPtr<IOleObject> oleObject;
@@ -163,11 +168,19 @@ public:
     BeforeNavigateCallback OnBeforeNavigate;
     NewWindowCallback OnNewWindow;
     QuitCallback OnQuit;
+    NavigateErrorCallback OnNavigateError;
     CImpIDispatch external;
     ControlWindowCallback OnControlWindow;
     bool hideScrollBars = true;
     // The event connection, kept so Detach can undo it; 0 when none.
     DWORD eventCookie = 0;
+    // The control's identity (its IUnknown): an event whose pDisp is this
+    // object is about the top-level page.
+    ComPtr<IUnknown> controlIdentity;
+    // The last address whose BeforeNavigate2 a callback cancelled.
+    std::wstring cancelledUrl;
+    // Set while Detach stops the control: what fails then was stopped here.
+    bool detaching = false;
 
 private:
     // One handler per sunk event; `args` is last-argument-first.
@@ -176,6 +189,8 @@ private:
     void NavigateCompleteEvent(const VARIANT* args, UINT count);
     void DocumentCompleteEvent(const VARIANT* args, UINT count);
     void NewWindowEvent(const VARIANT* args, UINT count);
+    void NavigateErrorEvent(const VARIANT* args, UINT count);
+    bool IsControl(IDispatch* frame) const;
     void QuitEvent();
 
     void RefreshControlWindow();

@@ -16,6 +16,8 @@ enum HtmlRequestCommand {
     LayoutRequest = 1006,
     // The game window entered its game view.
     GameViewRequest = 1007,
+    // Show (value 1) or hide (value 0) the browser window.
+    VisibilityRequest = 1008,
 };
 
 // One queued request, copied into the queue. A navigate request carries its
@@ -25,7 +27,7 @@ struct HtmlRequest {
     int command = 0;
     int width = 0;           // create
     std::wstring url;        // navigate
-    int value = 0;           // silent
+    int value = 0;           // silent, visibility
     CMyHtml* target = nullptr;
     int height = 0;          // create
     int flags = 0;           // navigate

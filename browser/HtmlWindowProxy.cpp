@@ -48,6 +48,13 @@ void HtmlWindowProxy::EnterGameView()
     Queue(Request(GameViewRequest));
 }
 
+void HtmlWindowProxy::Show(bool visible)
+{
+    HtmlRequest request = Request(VisibilityRequest);
+    request.value = visible ? 1 : 0;
+    Queue(request);
+}
+
 void HtmlWindowProxy::SetWindow(HWND window)
 {
     handle = window;

@@ -24,6 +24,8 @@ public:
     // Lay the control out again.
     void OnSize();
     void EnterGameView();
+    // Shows or hides the browser window (the page area) without moving it.
+    void Show(bool visible);
 
     // Keeps the handle the browser window posted (BrowserWindowMessage).
     void SetWindow(HWND window);

@@ -2,6 +2,7 @@
 
 #include "uninstall/ClientWindow.h"
 #include "uninstall/DeleteTree.h"
+#include "uninstall/FeatureControls.h"
 #include "uninstall/InstallGuard.h"
 #include "uninstall/Registration.h"
 #include "uninstall/RemovalScript.h"
@@ -61,6 +62,7 @@ int RunUninstall()
         return 0;
 
     RemoveUninstallEntry(ProductCaption);
+    RemoveFeatureControls(HKEY_CURRENT_USER, ClientProgramName);
 
     const UninstallPaths paths = ComputeUninstallPaths();
     if (!paths.desktopShortcut.empty()) {

@@ -171,6 +171,7 @@ void CFrameGame::OnCreate(CREATESTRUCTW*)
     });
     browser.SetOnDocumentComplete(
         [this](IDispatch* frame, const wchar_t* url) { OnDocumentComplete(frame, url); });
+    browser.SetOnNavigateError([this](const wchar_t* url, long status) { OnNavigateError(url, status); });
 
     RECT client = {0, 0, 0, 0};
     GetClientRect(hwnd, &client);
@@ -196,6 +197,9 @@ void CFrameGame::OnDestroy()
     captionFont.reset();
     captionBrush.reset();
     inbox.Close();
+    // No retry outlives the window.
+    KillTimer(hwnd, RetryTimer);
+    offlineRetry.Stop();
 
     // No ghost icon and no stolen key once the client is gone.
     trayIcon.Hide();
@@ -239,6 +243,12 @@ LRESULT CFrameGame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 1;
     case OpenAddressMessage:
         OnOpenAddressesPosted();
+        return 1;
+    case NavigateFailedMessage:
+        OnNavigateFailuresPosted();
+        return 1;
+    case PageLoadedMessage:
+        OnPagesLoadedPosted();
         return 1;
     case BrowserWindowMessage:
         browserProxy.SetWindow(reinterpret_cast<HWND>(wParam));
@@ -301,6 +311,10 @@ void CFrameGame::OnTimer(UINT_PTR timerId)
         browserProxy.OnSize();
         KillTimer(hwnd, RelayoutTimer);
         return;
+    case RetryTimer:
+        KillTimer(hwnd, RetryTimer);
+        RetryNow();
+        return;
     default:
         return;
     }
@@ -315,7 +329,15 @@ void CFrameGame::OnNavigateComplete(const wchar_t* url)
     // starts it itself.
     if (url && IsGameAddress(url))
         inbox.Post(GameAddressMessage, url);
+    if (url)
+        inbox.Post(PageLoadedMessage, url);
     browserWindow.OnSize();
+}
+
+void CFrameGame::OnNavigateError(const wchar_t* url, long)
+{
+    if (url)
+        inbox.Post(NavigateFailedMessage, url);
 }
 
 void CFrameGame::OnNewWindow(IDispatch**, short*& cancel, unsigned long, wchar_t*, wchar_t* url)
@@ -345,6 +367,54 @@ void CFrameGame::OnOpenAddressesPosted()
 {
     for (const std::wstring& url : inbox.Take(OpenAddressMessage))
         backWindow.OpenAddress(url);
+}
+
+void CFrameGame::OnNavigateFailuresPosted()
+{
+    for (const std::wstring& url : inbox.Take(NavigateFailedMessage)) {
+        const UINT delay = offlineRetry.OnNavigateFailed(url);
+        if (!delay || !IsWindowHandle())
+            continue;
+        if (!offlinePanel.shown()) {
+            browserProxy.Show(false);
+            offlinePanel.Show(painter, hwnd, PageArea());
+        }
+        SetTimer(hwnd, RetryTimer, delay, nullptr);
+    }
+}
+
+void CFrameGame::OnPagesLoadedPosted()
+{
+    if (inbox.Take(PageLoadedMessage).empty() || !offlineRetry.OnNavigateCompleted())
+        return;
+    KillTimer(hwnd, RetryTimer);
+    offlinePanel.Hide(painter, hwnd);
+    browserProxy.Show(true);
+}
+
+void CFrameGame::RetryNow()
+{
+    // Empty while a retry is under way: one navigation at a time.
+    const std::wstring url = offlineRetry.StartRetry();
+    if (!url.empty())
+        browserProxy.Navigate(url.c_str(), kNavNoHistory);
+}
+
+RECT CFrameGame::PageArea() const
+{
+    RECT r = {0, 0, 0, 0};
+    if (!IsWindowHandle())
+        return r;
+    GetClientRect(hwnd, &r);
+    if (!inGame || fullScreen)
+        return r;
+    if (!IsZoomed(hwnd)) {
+        r.left += 1;
+        r.right -= 1;
+        r.bottom -= 1;
+    }
+    r.top += TitleHeight;
+    return r;
 }
 
 void CFrameGame::OnAddressSeen(const std::wstring& url)
@@ -476,6 +546,10 @@ void CFrameGame::AddTitleBar()
 
 void CFrameGame::OnSize(UINT, int, int)
 {
+    if (offlinePanel.shown()) {
+        offlinePanel.Layout(painter, PageArea());
+        InvalidateRect(hwnd, nullptr, FALSE);
+    }
     if (!inGame) {
         if (const HWND browser = BrowserHandle()) {
             RECT client = {0, 0, 0, 0};
@@ -549,6 +623,10 @@ bool CFrameGame::OnButtonClick(CImageButton* button)
         return true;
     case ToolsButtonId:
         OpenToolsMenu();
+        return true;
+    case COfflinePanel::RetryButtonId:
+        KillTimer(hwnd, RetryTimer);
+        RetryNow();
         return true;
     case ServiceLinkId:
     case ForumLinkId:
@@ -627,6 +705,11 @@ void CFrameGame::SetTooltipText(const wchar_t* text)
     StringCchCopyW(tooltipText, 64, kept);
     if (tooltip.hwnd)
         tooltip.SetTipText(tooltipText);
+}
+
+void CFrameGame::OnPaintBackground(Gdiplus::Graphics& graphics)
+{
+    offlinePanel.Paint(graphics);
 }
 
 void CFrameGame::OnPaintForeground(Gdiplus::Graphics& graphics)

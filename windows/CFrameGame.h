@@ -10,9 +10,11 @@
 #include "windows/BossKey.h"
 #include "windows/BrowserInbox.h"
 #include "windows/CFrameBack.h"
+#include "windows/COfflinePanel.h"
 #include "windows/GameConfig.h"
 #include "windows/CHotKey.h"
 #include "windows/CTrayIcon.h"
+#include "windows/OfflineRetry.h"
 
 #include <shellapi.h>
 
@@ -42,6 +44,8 @@ public:
     static constexpr UINT_PTR EnterGameTimer = 5558;
     static constexpr UINT_PTR MaximizeTimer = 5559;
     static constexpr UINT_PTR RelayoutTimer = 5560;
+    // The next automatic retry while the page cannot be reached.
+    static constexpr UINT_PTR RetryTimer = 5565;
     static constexpr UINT EnterGameDelay = 1500;
     static constexpr UINT MaximizeDelay = 700;
     static constexpr UINT RelayoutDelay = 500;
@@ -66,6 +70,7 @@ public:
     void OnTimer(UINT_PTR timerId) override;
     bool OnButtonClick(CImageButton* button) override;
     bool OnButtonHover(CImageButton* button) override;
+    void OnPaintBackground(Gdiplus::Graphics& graphics) override;
     void OnPaintForeground(Gdiplus::Graphics& graphics) override;
 
     // Creates the back window and the login view and runs the window until
@@ -86,6 +91,12 @@ public:
     void OnNewWindow(IDispatch** ppDisp, short*& cancel, unsigned long flags,
                      wchar_t* urlContext, wchar_t* url);
     void OnDocumentComplete(IDispatch* frame, const wchar_t* url);
+    // The page's own navigation failed (frames and cancelled ones never
+    // come here).
+    void OnNavigateError(const wchar_t* url, long status);
+
+    // Where the page lies in the client area in the current view.
+    RECT PageArea() const;
 
     // A page address handed over by the browser thread: a game address
     // records its server id and (re)starts the delay before the game view.
@@ -130,12 +141,19 @@ public:
     // not be); held for as long as the game view lasts.
     BossKey bossKey = DefaultBossKey;
     std::unique_ptr<CHotKey> bossKeyHotKey;
+    // The panel shown in place of a page that cannot be reached, and when
+    // to try the page again.
+    OfflineRetry offlineRetry;
+    COfflinePanel offlinePanel;
 
 private:
     void OnSysCommand(WPARAM command);
     void OnFrameCommand(WPARAM command);
     void OnGameAddressesPosted();
     void OnOpenAddressesPosted();
+    void OnNavigateFailuresPosted();
+    void OnPagesLoadedPosted();
+    void RetryNow();
     void AddTitleBar();
     void RegisterBossKey();
     void ReadHotKeyConfiguration();

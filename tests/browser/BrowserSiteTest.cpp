@@ -127,6 +127,9 @@ struct Recorder {
             seen.push_back(std::wstring(L"document:") + url);
             frame = f;
         });
+        site.SetOnNavigateError([this](const wchar_t* url, long status) {
+            seen.push_back(std::wstring(L"error:") + url + L":" + std::to_wstring(status));
+        });
         site.SetOnNewWindow([this](IDispatch** ppDisp, short*& cancel, unsigned long f, wchar_t* ctx, wchar_t* url) {
             seen.push_back(std::wstring(L"newwindow:") + url);
             newWindow = ppDisp;
@@ -156,7 +159,8 @@ TEST(BrowserSink, ForeignInterfaceIdAndUnlistedEventsAreRefused)
     EXPECT_EQ(e.Fire(site, 999, {}), DISP_E_MEMBERNOTFOUND);
     EXPECT_EQ(e.Fire(site, -5501 /* DISPID_AMBIENT_SILENT */, {}), DISP_E_MEMBERNOTFOUND);
 
-    // Listed but not acted upon.
+    // Listed; a navigation error without the control as its frame is not
+    // the page's.
     EXPECT_EQ(e.Fire(site, DISPID_NAVIGATEERROR,
                      {Event::Empty(), e.UrlRef(L"http://a/"), Event::Empty(), Event::Empty(), Event::Empty()}),
               S_OK);
@@ -219,6 +223,58 @@ TEST(BrowserSink, BeforeNavigatePassesFrameUrlAndCancel)
                      args(e.UrlRef(L"http://x/"), Event::Typed(VT_BYREF | VT_BOOL, nullptr))),
               S_OK);
     EXPECT_EQ(record.seen.size(), 1u);
+}
+
+// The control itself as events name it: its IUnknown is its identity.
+class FakeControl : public FakeFrame {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
+    {
+        *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ? this : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+};
+
+TEST(BrowserSink, NavigateErrorReachesTheHostOnlyForTheControlsOwnUncancelledNavigation)
+{
+    CWebBrowser site;
+    Recorder record;
+    record.Bind(site);
+    FakeControl control;
+    FakeFrame frame;
+    ASSERT_EQ(site.controlIdentity.QueryFrom(&control, IID_IUnknown), S_OK);
+    Event e;
+    VARIANT status = Event::Int(static_cast<LONG>(0x800C0005));  // INET_E_RESOURCE_NOT_FOUND
+    auto error = [&](IDispatch* source, const wchar_t* url, VARIANT_BOOL* cancel) {
+        return e.Fire(site, DISPID_NAVIGATEERROR,
+                      {Event::Typed(VT_DISPATCH, source), e.UrlRef(url), e.UrlRef(L""),
+                       Event::Typed(VT_BYREF | VT_VARIANT, &status), Event::Typed(VT_BYREF | VT_BOOL, cancel)});
+    };
+
+    // A frame's failure is left to the control.
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    EXPECT_EQ(error(&frame, L"http://x/frame", &cancel), S_OK);
+    EXPECT_TRUE(record.seen.empty());
+    EXPECT_EQ(cancel, VARIANT_FALSE);
+
+    // The page's own: the host hears of it, and the control's error page is
+    // cancelled (it would count as a completed navigation).
+    EXPECT_EQ(error(&control, L"http://x/page", &cancel), S_OK);
+    EXPECT_EQ(record.seen, (std::vector<std::wstring>{L"error:http://x/page:" + std::to_wstring(status.lVal)}));
+    EXPECT_EQ(cancel, VARIANT_TRUE);
+
+    // A navigation the host cancelled in BeforeNavigate2 is no failure.
+    record.seen.clear();
+    VARIANT_BOOL beforeCancel = VARIANT_FALSE;
+    e.Fire(site, DISPID_BEFORENAVIGATE2,
+           {Event::Typed(VT_DISPATCH, &control), e.UrlRef(L"http://x/cancelled"), Event::Empty(), Event::Empty(),
+            Event::Empty(), Event::Empty(), Event::Typed(VT_BYREF | VT_BOOL, &beforeCancel)});
+    ASSERT_EQ(beforeCancel, VARIANT_TRUE);
+    record.seen.clear();
+    cancel = VARIANT_FALSE;
+    EXPECT_EQ(error(&control, L"http://x/cancelled", &cancel), S_OK);
+    EXPECT_TRUE(record.seen.empty());
+    EXPECT_EQ(cancel, VARIANT_FALSE);
 }
 
 TEST(BrowserSink, NavigateAndDocumentCompleteReadTheUrlDefensively)
@@ -353,7 +409,7 @@ TEST(BrowserSite, ContainerAnswers)
     info.pchHostCss = reinterpret_cast<OLECHAR*>(1);
     EXPECT_EQ(ui->GetHostInfo(&info), S_OK);
     EXPECT_EQ(info.cbSize, sizeof(DOCHOSTUIINFO));
-    EXPECT_EQ(info.dwFlags, static_cast<DWORD>(DOCHOSTUIFLAG_DIALOG | 0x4 | 0x8));
+    EXPECT_EQ(info.dwFlags, static_cast<DWORD>(DOCHOSTUIFLAG_DIALOG | 0x4 | 0x8 | 0x40000 /* THEME */));
     EXPECT_EQ(info.dwDoubleClick, 0u);
     EXPECT_EQ(info.pchHostCss, nullptr);
     EXPECT_EQ(info.pchHostNS, nullptr);

@@ -29,6 +29,28 @@ const UINT blankDoneMessage = WM_APP + 2;
 const int maxRedirects = 20;
 const long newWindowFlags = NWMF_USERINITED | NWMF_FIRST;
 
+// The document mode the real control would pick, as it reads it when it is
+// created: FEATURE_BROWSER_EMULATION for the host's file name, or "none".
+std::wstring BrowserEmulationSetting()
+{
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return L"none";
+    const wchar_t* name = path;
+    for (const wchar_t* p = path; *p; ++p) {
+        if (*p == L'\\' || *p == L'/')
+            name = p + 1;
+    }
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_CURRENT_USER,
+                     L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION", name,
+                     RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return L"none";
+    return std::to_wstring(value);
+}
+
 bool IsBlankUrl(const std::wstring& url)
 {
     return _wcsnicmp(url.c_str(), L"about:", 6) == 0;
@@ -140,6 +162,7 @@ CScriptedBrowser::CScriptedBrowser() : events(*this, log)
     // Worker results and page timers arrive here, on the creating thread.
     messageWindow = CreateWindowExW(0, messageClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ModuleInstance(), this);
     log.Write(L"Created thread=" + std::to_wstring(GetCurrentThreadId()));
+    log.Write(L"Create featureBrowserEmulation=" + BrowserEmulationSetting());
 }
 
 CScriptedBrowser::~CScriptedBrowser()

@@ -4,6 +4,9 @@
 // prefix (the double plays the pages, the open probe plays the default web
 // browser), driven with real mouse and keyboard input and judged by what
 // the screen, the windows, the test site and the probe show.
+// Before <windows.h>, which would bring the old sockets header.
+#include <winsock2.h>
+
 #include "ClientProcess.h"
 #include "DibCanvas.h"
 #include "Input.h"
@@ -19,8 +22,11 @@
 
 #include <cstdio>
 #include <functional>
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -482,6 +488,111 @@ protected:
     HWND back = nullptr;
     HWND game = nullptr;
 };
+
+// A web server of the test's own on a loopback port. The port is held from
+// the start, bound but not listening, so a connection is refused as where
+// nothing runs; after Listen() every request gets a small page. The
+// request lines are kept.
+class LoopbackServer {
+public:
+    LoopbackServer()
+    {
+        WSADATA data;
+        started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int size = sizeof(address);
+        if (listener != INVALID_SOCKET &&
+            bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+            getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+            port = ntohs(address.sin_port);
+    }
+    ~LoopbackServer()
+    {
+        stop = true;
+        if (worker.joinable())
+            worker.join();
+        if (listener != INVALID_SOCKET)
+            closesocket(listener);
+        if (started)
+            WSACleanup();
+    }
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    bool Listen()
+    {
+        if (!port || listen(listener, 8) != 0)
+            return false;
+        worker = std::thread([this] { Serve(); });
+        return true;
+    }
+    std::vector<std::string> Requests() const
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        return requests;
+    }
+
+    int port = 0;
+
+private:
+    void Serve()
+    {
+        while (!stop) {
+            fd_set ready;
+            FD_ZERO(&ready);
+            FD_SET(listener, &ready);
+            timeval wait = {0, 100000};
+            if (select(0, &ready, nullptr, nullptr, &wait) <= 0)
+                continue;
+            const SOCKET connection = accept(listener, nullptr, nullptr);
+            if (connection == INVALID_SOCKET)
+                continue;
+            std::string request;
+            char buffer[1024];
+            int got = 0;
+            while (request.find("\r\n\r\n") == std::string::npos && request.size() < 16384 &&
+                   (got = recv(connection, buffer, sizeof(buffer), 0)) > 0)
+                request.append(buffer, got);
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                requests.push_back(request.substr(0, request.find("\r\n")));
+            }
+            const std::string body = "<html><head><title>back</title></head><body>back</body></html>";
+            const std::string response = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nCache-Control: no-store\r\n"
+                                         "Content-Length: " + std::to_string(body.size()) +
+                                         "\r\nConnection: close\r\n\r\n" + body;
+            send(connection, response.data(), static_cast<int>(response.size()), 0);
+            shutdown(connection, SD_SEND);
+            closesocket(connection);
+        }
+    }
+
+    bool started = false;
+    SOCKET listener = INVALID_SOCKET;
+    std::atomic<bool> stop{false};
+    std::thread worker;
+    mutable std::mutex lock;
+    std::vector<std::string> requests;
+};
+
+// How often `text` occurs in `log`.
+size_t Occurrences(const std::string& log, const std::string& text)
+{
+    size_t count = 0;
+    for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+        ++count;
+    return count;
+}
+
+// The offline panel over the login view's page area (630 x 372): message
+// band above the middle, "重试" button below it.
+const RECT PanelMessage = {0, 151, 630, 179};
+const RECT PanelButton = {267, 193, 363, 225};
+constexpr DWORD PanelBack = 0xFF1B2431;
+constexpr DWORD PanelButtonFill = 0xFF2E7AD6;
 
 // Title-bar places, client coordinates of the game window from its right
 // edge R: each right-anchored element ends `anchor` pixels left of R.
@@ -971,4 +1082,106 @@ TEST_F(ClientEndToEnd, CloseButtonAsksAndEndsTheClientWithCodeZeroOnlyWhenConfir
     DWORD code = 1234;
     ASSERT_TRUE(client->WaitForExit(0, code));
     EXPECT_EQ(code, 0u);
+}
+
+TEST_F(ClientEndToEnd, AnUnreachableSiteShowsTheOfflinePanelWhichRetriesAndGoesWhenTheSiteIsBack)
+{
+    // The document mode is in place before the control exists: no value
+    // from an earlier run counts.
+    RegDeleteKeyValueW(HKEY_CURRENT_USER,
+                       L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION",
+                       L"Lumarion.exe");
+    LoopbackServer server;
+    ASSERT_NE(server.port, 0) << "no loopback port";
+    platform = "http://127.0.0.1:" + std::to_string(server.port);
+    const std::string param = "?e2e=" + nonce + "&view=offline";
+    const std::string landing = platform + "/lander/qmvt" + param;
+    ASSERT_TRUE(StartClient(param));
+
+    // The page failed: the page area is hidden and the panel drawn instead.
+    const std::string failed = "Fire NavigateError url=" + landing;
+    ASSERT_TRUE(WaitFor([&] { return Occurrences(DoubleLog(), failed) >= 1; }, 15000)) << DoubleLog();
+    const HWND browser = FindWindowExW(game, nullptr, L"ImageWnd", nullptr);
+    ASSERT_NE(browser, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(browser); })) << "the page area still shows";
+    {
+        const POINT origin = ScreenPoint(game, 0, 0);
+        auto onScreen = [&](RECT r) {
+            OffsetRect(&r, origin.x, origin.y);
+            return r;
+        };
+        auto messageInk = [&](const ScreenCapture& s) { return s.Count(onScreen(PanelMessage), Light); };
+        auto messageBack = [&](const ScreenCapture& s) {
+            return s.Count(onScreen(PanelMessage), [](DWORD c) { return ColorNear(c, PanelBack, 6); });
+        };
+        auto buttonFill = [&](const ScreenCapture& s) {
+            return s.Count(onScreen(PanelButton), [](DWORD c) { return ColorNear(c, PanelButtonFill, 24); });
+        };
+        auto buttonInk = [&](const ScreenCapture& s) {
+            RECT r = PanelButton;
+            InflateRect(&r, -2, -2);
+            return s.Count(onScreen(r), Light);
+        };
+        const ScreenCapture screen = CaptureScreenWhen(L"client-offline-panel", [&](const ScreenCapture& s) {
+            return messageInk(s) > 200 && buttonFill(s) > 1500 && buttonInk(s) > 20;
+        });
+        ASSERT_TRUE(screen.ok());
+        // 15 characters of light text on the panel's dark ground.
+        EXPECT_GT(messageInk(screen), 200) << "message";
+        EXPECT_GT(messageBack(screen), 630 * 28 / 2) << "panel background";
+        EXPECT_GT(buttonFill(screen), 1500) << "button";
+        EXPECT_GT(buttonInk(screen), 20) << "button caption";
+    }
+
+    // The control was created with the document mode already set.
+    {
+        const std::string log = DoubleLog();
+        const size_t mode = log.find("Create featureBrowserEmulation=11001");
+        const size_t navigation = log.find(" Navigate2 url=");
+        EXPECT_NE(mode, std::string::npos) << log;
+        EXPECT_LT(mode, navigation) << log;
+    }
+
+    // The first automatic retry comes after 5 seconds and fails as well.
+    const std::string retried = " Navigate2 url=" + landing;
+    ASSERT_TRUE(WaitFor([&] { return Occurrences(DoubleLog(), failed) >= 2; }, 12000)) << DoubleLog();
+    EXPECT_EQ(Occurrences(DoubleLog(), retried), 2u);
+
+    // "重试" at once, 10 s before the next one is due: one navigation.
+    const size_t navigations = Occurrences(DoubleLog(), retried);
+    const size_t failures = Occurrences(DoubleLog(), failed);
+    const POINT retry = ScreenPoint(game, (PanelButton.left + PanelButton.right) / 2,
+                                    (PanelButton.top + PanelButton.bottom) / 2);
+    ASSERT_TRUE(ClickUntil(retry, [&] { return Occurrences(DoubleLog(), retried) > navigations; }))
+        << "重试 started no navigation";
+    ASSERT_TRUE(WaitFor([&] { return Occurrences(DoubleLog(), failed) > failures; }, 10000));
+    EXPECT_EQ(Occurrences(DoubleLog(), retried), navigations + 1);
+    EXPECT_FALSE(IsWindowVisible(browser));
+
+    // The site comes back: the next retry (20 s) reaches it with no input,
+    // and the page shows again in place of the panel.
+    ASSERT_TRUE(server.Listen());
+    const std::string request = "GET /lander/qmvt" + param;
+    auto requested = [&] {
+        for (const std::string& line : server.Requests()) {
+            if (line.rfind(request, 0) == 0)
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(WaitFor(requested, 40000)) << "the landing page was not asked for again";
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(browser) != FALSE; }, 5000)) << "the page area stays hidden";
+    EXPECT_NE(DoubleLog().find("Fire NavigateComplete2 url=" + landing), std::string::npos);
+    {
+        const POINT origin = ScreenPoint(game, 0, 0);
+        RECT button = PanelButton;
+        OffsetRect(&button, origin.x, origin.y);
+        auto buttonFill = [&](const ScreenCapture& s) {
+            return s.Count(button, [](DWORD c) { return ColorNear(c, PanelButtonFill, 24); });
+        };
+        const ScreenCapture screen =
+            CaptureScreenWhen(L"client-offline-recovered", [&](const ScreenCapture& s) { return buttonFill(s) == 0; });
+        ASSERT_TRUE(screen.ok());
+        EXPECT_EQ(buttonFill(screen), 0) << "the panel is still drawn";
+    }
 }

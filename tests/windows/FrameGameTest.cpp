@@ -940,3 +940,78 @@ TEST_F(FrameGame, TakenConfiguredKeyFallsBackToAltD)
 
     EXPECT_TRUE(PressUntil(game.hwnd, {VK_MENU, 'D'}, [this] { return game.hiddenToTray && !Visible(game.hwnd); }));
 }
+
+// The browser thread's queue, unserved: what the game window asks of the
+// browser, in order.
+class QueuedBrowserRequests {
+public:
+    QueuedBrowserRequests() { g_htmlManager = &manager; }
+    ~QueuedBrowserRequests() { g_htmlManager = nullptr; }
+    QueuedBrowserRequests(const QueuedBrowserRequests&) = delete;
+    QueuedBrowserRequests& operator=(const QueuedBrowserRequests&) = delete;
+
+    // "navigate <url>", "show" or "hide" for each request since the last call.
+    std::vector<std::wstring> Take()
+    {
+        std::vector<std::wstring> seen;
+        for (const HtmlRequest& request : manager.requests) {
+            if (request.command == NavigateRequest)
+                seen.push_back(L"navigate " + request.url);
+            else if (request.command == VisibilityRequest)
+                seen.push_back(request.value ? L"show" : L"hide");
+        }
+        manager.requests.clear();
+        return seen;
+    }
+
+    CHtmlAppManager manager;
+};
+
+TEST_F(FrameGame, AFailedPageIsReplacedByThePanelWhoseButtonRetriesOnceUntilAPageLoads)
+{
+    QueuedBrowserRequests browser;
+    CreateLogin();
+    browser.Take();
+    const std::wstring failed = L"http://p.example/lander/qmvt?x=1";
+    std::thread([&] { game.OnNavigateError(failed.c_str(), static_cast<long>(0x800C0007)); }).join();
+    PumpPending();
+    ASSERT_TRUE(game.offlinePanel.shown());
+    EXPECT_EQ(browser.Take(), std::vector<std::wstring>{L"hide"});
+    const CImageButton* retry = Button(COfflinePanel::RetryButtonId);
+    ASSERT_NE(retry, nullptr);
+    EXPECT_STREQ(retry->text, L"\u91CD\u8BD5");
+    // Centred in the page, which is the whole login view.
+    EXPECT_EQ(retry->rect.left + retry->rect.right, CFrameGame::LoginWidth);
+
+    // Pressed twice: one navigation to the address that failed, as the
+    // first is still under way.
+    const POINT at = {(retry->rect.left + retry->rect.right) / 2, (retry->rect.top + retry->rect.bottom) / 2};
+    for (int press = 0; press < 2; ++press) {
+        Hover(game.hwnd, at.x, at.y);
+        ClickAt(game.hwnd, at.x, at.y);
+    }
+    EXPECT_EQ(browser.Take(), std::vector<std::wstring>{L"navigate " + failed});
+
+    // A page loaded: the panel and its button go, the page shows.
+    std::thread([&] { game.OnNavigateComplete(failed.c_str()); }).join();
+    PumpPending();
+    EXPECT_FALSE(game.offlinePanel.shown());
+    EXPECT_EQ(Button(COfflinePanel::RetryButtonId), nullptr);
+    EXPECT_EQ(browser.Take(), std::vector<std::wstring>{L"show"});
+
+    // In the game view the panel lies below the title bar.
+    game.EnterGameMode();
+    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 10000));
+    std::thread([&] { game.OnNavigateError(L"http://p.example/game?type=3", 0); }).join();
+    PumpPending();
+    ASSERT_TRUE(game.offlinePanel.shown());
+    retry = Button(COfflinePanel::RetryButtonId);
+    ASSERT_NE(retry, nullptr);
+    const RECT page = game.PageArea();
+    EXPECT_EQ(page.top, CFrameGame::TitleHeight);
+    EXPECT_GT(retry->rect.top, page.top + (page.bottom - page.top) / 3);
+
+    // Closed while offline: no retry starts any more.
+    DestroyWindow(game.hwnd);
+    EXPECT_EQ(game.offlineRetry.StartRetry(), L"");
+}
