@@ -25,13 +25,15 @@ void DeleteEntries(const std::wstring& path, const std::vector<WIN32_FIND_DATAW>
 std::wstring LongPath(const std::wstring& path);
 
 // Deletes what it can below `path`, then `path` itself. Read-only and open
-// files stay (and so do the folders holding them). Links are removed, never
-// followed, also when `path` itself is one.
+// files stay (and so do the folders holding them). Links are removed as
+// links or left, never followed, also when `path` itself is one.
 void DeleteTree(const std::wstring& path);
 
 // Deletes the files of ours that are in `dir` (not the uninstaller itself)
-// and nothing else.
-void RemoveOwnFiles(const std::wstring& dir);
+// by name and nothing else: read-only ones too, links as links, an entry
+// that leads elsewhere not at all. True when all of them are gone and the
+// uninstaller is a plain file of `dir`.
+bool RemoveOwnFiles(const std::wstring& dir);
 
 // True when a file or directory of that name exists.
 bool Exists(const std::wstring& path);

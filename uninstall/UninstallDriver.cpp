@@ -3,6 +3,7 @@
 #include "uninstall/ClientWindow.h"
 #include "uninstall/DeleteTree.h"
 #include "uninstall/InstallGuard.h"
+#include "uninstall/LinkSafety.h"
 #include "uninstall/Registration.h"
 #include "uninstall/RemovalScript.h"
 #include "uninstall/UninstallNames.h"
@@ -65,8 +66,7 @@ int RunUninstall()
     const UninstallPaths paths = ComputeUninstallPaths();
     if (!paths.desktopShortcut.empty()) {
         UnpinFromTaskbar(paths.desktopShortcut);
-        if (Exists(paths.desktopShortcut))
-            DeleteFileW(paths.desktopShortcut.c_str());
+        RemoveEntryNoFollow(paths.desktopShortcut, false);
     }
     if (!paths.startMenuFolder.empty() && Exists(paths.startMenuFolder))
         DeleteTree(paths.startMenuFolder);
@@ -77,6 +77,10 @@ int RunUninstall()
 
 void RemoveInstallDirectory(const std::wstring& dir)
 {
+    // The script may act only on the folder examined here: identified before
+    // the decision and again after it.
+    DirectoryIdentity examined, decided;
+    const bool identified = IdentifyDirectory(LongPath(dir), &examined);
     // Decided before anything is deleted: afterwards "Lumarion.exe" is gone.
     switch (ChooseFolderRemoval(dir)) {
     case FolderRemoval::Nothing:
@@ -86,9 +90,13 @@ void RemoveInstallDirectory(const std::wstring& dir)
         RemoveOwnFiles(dir);
         return;
     case FolderRemoval::Whole:
-        DeleteTree(dir);
+        // By name, never the tree: whatever appears meanwhile stays. A link
+        // left in place, or a folder no longer the same, gets no script.
+        if (!RemoveOwnFiles(dir) || !identified || !IdentifyDirectory(LongPath(dir), &decided) ||
+            !SameDirectory(examined, decided))
+            return;
         Sleep(ScriptDelayMs);
-        WriteRemovalScript(ScriptDirectoryForm(dir));
+        WriteRemovalScript(ScriptDirectoryForm(dir), examined);
         return;
     }
 }

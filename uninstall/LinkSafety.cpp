@@ -1,0 +1,171 @@
+#include "uninstall/LinkSafety.h"
+
+#include <cwchar>
+
+namespace {
+
+constexpr DWORD FinalPathCapacity = 1024;
+
+bool StartsWith(const std::wstring& text, const wchar_t* prefix)
+{
+    return text.compare(0, std::wcslen(prefix), prefix) == 0;
+}
+
+// "\\?\C:\x" -> "C:\x", "\\?\UNC\srv\share" -> "\\srv\share".
+std::wstring WithoutLongPrefix(const std::wstring& path)
+{
+    if (StartsWith(path, L"\\\\?\\UNC\\"))
+        return L"\\\\" + path.substr(8);
+    if (StartsWith(path, L"\\\\?\\"))
+        return path.substr(4);
+    return path;
+}
+
+std::wstring FinalPathOf(HANDLE handle)
+{
+    wchar_t path[FinalPathCapacity] = {};
+    const DWORD length =
+        GetFinalPathNameByHandleW(handle, path, FinalPathCapacity, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= FinalPathCapacity)
+        return std::wstring();
+    std::wstring result = WithoutLongPrefix(path);
+    while (result.size() > 1 && result.back() == L'\\')
+        result.pop_back();
+    return result;
+}
+
+// The final path `path` has when it is itself: its parent's (links among
+// the parents are the system's business) and its own name.
+std::wstring ExpectedFinalPath(const std::wstring& path)
+{
+    const std::wstring::size_type slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos || slash == 0 || slash + 1 == path.size())
+        return std::wstring();
+    std::wstring parent = path.substr(0, slash);
+    // "C:" alone is the current directory there, not the root.
+    if (parent.back() == L':')
+        parent.push_back(L'\\');
+    const ScopedHandle handle(CreateFileW(parent.c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle || handle.get() == INVALID_HANDLE_VALUE)
+        return std::wstring();
+    const std::wstring parentFinal = FinalPathOf(handle.get());
+    if (parentFinal.empty())
+        return std::wstring();
+    return parentFinal + (parentFinal.back() == L'\\' ? L"" : L"\\") + path.substr(slash + 1);
+}
+
+bool SamePathIgnoringCase(const std::wstring& a, const std::wstring& b)
+{
+    return !a.empty() && CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+struct OpenedEntry {
+    ScopedHandle handle;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    bool missing = false;
+    bool itself = false; // the handle is on the entry, not on what a link leads to
+};
+
+OpenedEntry OpenEntry(const std::wstring& path, DWORD access)
+{
+    OpenedEntry entry;
+    HANDLE handle = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        entry.missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return entry;
+    }
+    entry.handle.reset(handle);
+    if (!GetFileInformationByHandle(handle, &entry.info))
+        return entry;
+    // Windows opens a reparse point itself here; Wine follows a Unix link
+    // and says so only through the final path.
+    entry.itself = SamePathIgnoringCase(FinalPathOf(handle), ExpectedFinalPath(path));
+    return entry;
+}
+
+bool SetAttributes(HANDLE handle, DWORD attributes)
+{
+    FILE_BASIC_INFO basic = {}; // zero times: left as they are
+    basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof(basic)) != FALSE;
+}
+
+} // namespace
+
+bool SameDirectory(const DirectoryIdentity& a, const DirectoryIdentity& b)
+{
+    return a.volumeSerial == b.volumeSerial && a.indexHigh == b.indexHigh && a.indexLow == b.indexLow;
+}
+
+ScopedHandle OpenRealDirectory(const std::wstring& path)
+{
+    // The listing's attributes are the only place Wine marks a Unix link.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return ScopedHandle();
+    // Listing access, so the missing FILE_SHARE_DELETE keeps renames out.
+    ScopedHandle handle(CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!handle || handle.get() == INVALID_HANDLE_VALUE)
+        return ScopedHandle();
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!GetFileInformationByHandle(handle.get(), &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return ScopedHandle();
+    return handle;
+}
+
+bool IdentifyOpenDirectory(HANDLE directory, DirectoryIdentity* identity)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!directory || !GetFileInformationByHandle(directory, &info))
+        return false;
+    identity->volumeSerial = info.dwVolumeSerialNumber;
+    identity->indexHigh = info.nFileIndexHigh;
+    identity->indexLow = info.nFileIndexLow;
+    return true;
+}
+
+bool IdentifyDirectory(const std::wstring& path, DirectoryIdentity* identity)
+{
+    const ScopedHandle directory = OpenRealDirectory(path);
+    return directory && IdentifyOpenDirectory(directory.get(), identity);
+}
+
+EntryRemoval RemoveEntryNoFollow(const std::wstring& path, bool clearReadOnly)
+{
+    const OpenedEntry entry = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+    if (!entry.handle)
+        return entry.missing ? EntryRemoval::Missing : EntryRemoval::Left;
+    const DWORD attributes = entry.info.dwFileAttributes;
+    const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // A real folder is never removed here, and nothing through a link.
+    if (!entry.itself || ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !link))
+        return EntryRemoval::Left;
+
+    const bool clearing = clearReadOnly && !link && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (clearing && !SetAttributes(entry.handle.get(), attributes & ~FILE_ATTRIBUTE_READONLY))
+        return EntryRemoval::Left;
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = TRUE;
+    if (!SetFileInformationByHandle(entry.handle.get(), FileDispositionInfo, &disposition, sizeof(disposition))) {
+        if (clearing)
+            SetAttributes(entry.handle.get(), attributes);
+        return EntryRemoval::Left;
+    }
+    return EntryRemoval::Removed;
+}
+
+bool IsPlainFile(const std::wstring& path)
+{
+    const OpenedEntry entry = OpenEntry(path, FILE_READ_ATTRIBUTES);
+    return entry.handle && entry.itself &&
+           !(entry.info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+}
