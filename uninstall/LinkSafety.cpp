@@ -1,26 +1,11 @@
 #include "uninstall/LinkSafety.h"
 
-#include <cwchar>
-
 namespace {
 
 constexpr DWORD FinalPathCapacity = 1024;
 
-bool StartsWith(const std::wstring& text, const wchar_t* prefix)
-{
-    return text.compare(0, std::wcslen(prefix), prefix) == 0;
-}
-
-// "\\?\C:\x" -> "C:\x", "\\?\UNC\srv\share" -> "\\srv\share".
-std::wstring WithoutLongPrefix(const std::wstring& path)
-{
-    if (StartsWith(path, L"\\\\?\\UNC\\"))
-        return L"\\\\" + path.substr(8);
-    if (StartsWith(path, L"\\\\?\\"))
-        return path.substr(4);
-    return path;
-}
-
+// The final path as the system gives it ("\\?\" form): opened again, it
+// names exactly that entry.
 std::wstring FinalPathOf(HANDLE handle)
 {
     wchar_t path[FinalPathCapacity] = {};
@@ -28,38 +13,46 @@ std::wstring FinalPathOf(HANDLE handle)
         GetFinalPathNameByHandleW(handle, path, FinalPathCapacity, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length == 0 || length >= FinalPathCapacity)
         return std::wstring();
-    std::wstring result = WithoutLongPrefix(path);
-    while (result.size() > 1 && result.back() == L'\\')
-        result.pop_back();
-    return result;
+    return path;
 }
 
-// The final path `path` has when it is itself: its parent's (links among
-// the parents are the system's business) and its own name.
-std::wstring ExpectedFinalPath(const std::wstring& path)
+// Splits at the last backslash; false when there is no parent and leaf.
+bool SplitParent(const std::wstring& path, std::wstring* parent, std::wstring* leaf)
 {
     const std::wstring::size_type slash = path.rfind(L'\\');
     if (slash == std::wstring::npos || slash == 0 || slash + 1 == path.size())
-        return std::wstring();
-    std::wstring parent = path.substr(0, slash);
+        return false;
+    *parent = path.substr(0, slash);
     // "C:" alone is the current directory there, not the root.
-    if (parent.back() == L':')
-        parent.push_back(L'\\');
-    const ScopedHandle handle(CreateFileW(parent.c_str(), FILE_READ_ATTRIBUTES,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!handle || handle.get() == INVALID_HANDLE_VALUE)
-        return std::wstring();
-    const std::wstring parentFinal = FinalPathOf(handle.get());
-    if (parentFinal.empty())
-        return std::wstring();
-    return parentFinal + (parentFinal.back() == L'\\' ? L"" : L"\\") + path.substr(slash + 1);
+    if (parent->back() == L':')
+        parent->push_back(L'\\');
+    *leaf = path.substr(slash + 1);
+    return true;
 }
 
-bool SamePathIgnoringCase(const std::wstring& a, const std::wstring& b)
+bool IdentifyFollowing(const std::wstring& directory, BY_HANDLE_FILE_INFORMATION* info)
 {
-    return !a.empty() && CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+    const ScopedHandle handle(CreateFileW(directory.c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle && handle.get() != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle.get(), info);
+}
+
+// True when `handle` is on the entry `path` names, not on what a link
+// leads to: the final path has the same name, in the same directory (links
+// among the parents are the system's business). Compared by identity, as
+// Wine's final path of a folder drops a trailing space that its files keep.
+bool IsItself(HANDLE handle, const std::wstring& path)
+{
+    std::wstring finalParent, finalLeaf, parent, leaf;
+    if (!SplitParent(FinalPathOf(handle), &finalParent, &finalLeaf) || !SplitParent(path, &parent, &leaf))
+        return false;
+    if (CompareStringOrdinal(finalLeaf.c_str(), -1, leaf.c_str(), -1, TRUE) != CSTR_EQUAL)
+        return false;
+    BY_HANDLE_FILE_INFORMATION finalInfo = {}, info = {};
+    return IdentifyFollowing(finalParent, &finalInfo) && IdentifyFollowing(parent, &info) &&
+           finalInfo.dwVolumeSerialNumber == info.dwVolumeSerialNumber &&
+           finalInfo.nFileIndexHigh == info.nFileIndexHigh && finalInfo.nFileIndexLow == info.nFileIndexLow;
 }
 
 struct OpenedEntry {
@@ -84,7 +77,7 @@ OpenedEntry OpenEntry(const std::wstring& path, DWORD access)
         return entry;
     // Windows opens a reparse point itself here; Wine follows a Unix link
     // and says so only through the final path.
-    entry.itself = SamePathIgnoringCase(FinalPathOf(handle), ExpectedFinalPath(path));
+    entry.itself = IsItself(handle, path);
     return entry;
 }
 
