@@ -85,7 +85,7 @@ bool Exists(const std::wstring& path)
     return MakeScopedFind(FindFirstFileW(path.c_str(), &entry)) != nullptr;
 }
 
-bool RemoveOwnFiles(const std::wstring& dir)
+bool RemoveOwnFiles(const std::wstring& dir, const DirectoryIdentity* examined)
 {
     const std::wstring base = LongPath(dir);
     bool onlyUninstallerLeft = true;
@@ -94,11 +94,11 @@ bool RemoveOwnFiles(const std::wstring& dir)
         // The uninstaller is running: it stays for the script, which may
         // delete it by name only when it is a plain file of this folder.
         if (std::wcscmp(name, UninstallProgramName) == 0) {
-            onlyUninstallerLeft = onlyUninstallerLeft && IsPlainFile(file);
+            onlyUninstallerLeft = onlyUninstallerLeft && IsPlainFile(file, examined);
             continue;
         }
         // Read-only is no reason for one of our own files to stay.
-        if (RemoveEntryNoFollow(file, true) == EntryRemoval::Left)
+        if (RemoveEntryNoFollow(file, true, examined) == EntryRemoval::Left)
             onlyUninstallerLeft = false;
     }
     return onlyUninstallerLeft;

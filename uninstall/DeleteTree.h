@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uninstall/LinkSafety.h"
+
 #include <windows.h>
 
 #include <string>
@@ -32,8 +34,9 @@ void DeleteTree(const std::wstring& path);
 // Deletes the files of ours that are in `dir` (not the uninstaller itself)
 // by name and nothing else: read-only ones too, links as links, an entry
 // that leads elsewhere not at all. True when all of them are gone and the
-// uninstaller is a plain file of `dir`.
-bool RemoveOwnFiles(const std::wstring& dir);
+// uninstaller is a plain file of `dir`. With `examined` only entries of
+// that directory count, even when `dir` has been swapped meanwhile.
+bool RemoveOwnFiles(const std::wstring& dir, const DirectoryIdentity* examined = nullptr);
 
 // True when a file or directory of that name exists.
 bool Exists(const std::wstring& path);

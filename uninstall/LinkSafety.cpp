@@ -39,10 +39,11 @@ bool IdentifyFollowing(const std::wstring& directory, BY_HANDLE_FILE_INFORMATION
 }
 
 // True when `handle` is on the entry `path` names, not on what a link
-// leads to: the final path has the same name, in the same directory (links
-// among the parents are the system's business). Compared by identity, as
-// Wine's final path of a folder drops a trailing space that its files keep.
-bool IsItself(HANDLE handle, const std::wstring& path)
+// leads to: the final path has the same name, in `folder` when given, else
+// in the directory `path` names (links among the parents are the system's
+// business). Compared by identity, as Wine's final path of a folder drops
+// a trailing space that its files keep.
+bool IsItself(HANDLE handle, const std::wstring& path, const DirectoryIdentity* folder)
 {
     std::wstring finalParent, finalLeaf, parent, leaf;
     if (!SplitParent(FinalPathOf(handle), &finalParent, &finalLeaf) || !SplitParent(path, &parent, &leaf))
@@ -50,9 +51,13 @@ bool IsItself(HANDLE handle, const std::wstring& path)
     if (CompareStringOrdinal(finalLeaf.c_str(), -1, leaf.c_str(), -1, TRUE) != CSTR_EQUAL)
         return false;
     BY_HANDLE_FILE_INFORMATION finalInfo = {}, info = {};
-    return IdentifyFollowing(finalParent, &finalInfo) && IdentifyFollowing(parent, &info) &&
-           finalInfo.dwVolumeSerialNumber == info.dwVolumeSerialNumber &&
-           finalInfo.nFileIndexHigh == info.nFileIndexHigh && finalInfo.nFileIndexLow == info.nFileIndexLow;
+    if (!IdentifyFollowing(finalParent, &finalInfo))
+        return false;
+    const DirectoryIdentity found = {finalInfo.dwVolumeSerialNumber, finalInfo.nFileIndexHigh, finalInfo.nFileIndexLow};
+    if (folder)
+        return SameDirectory(found, *folder);
+    return IdentifyFollowing(parent, &info) &&
+           SameDirectory(found, {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow});
 }
 
 struct OpenedEntry {
@@ -62,7 +67,7 @@ struct OpenedEntry {
     bool itself = false; // the handle is on the entry, not on what a link leads to
 };
 
-OpenedEntry OpenEntry(const std::wstring& path, DWORD access)
+OpenedEntry OpenEntry(const std::wstring& path, DWORD access, const DirectoryIdentity* folder)
 {
     OpenedEntry entry;
     HANDLE handle = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -77,7 +82,7 @@ OpenedEntry OpenEntry(const std::wstring& path, DWORD access)
         return entry;
     // Windows opens a reparse point itself here; Wine follows a Unix link
     // and says so only through the final path.
-    entry.itself = IsItself(handle, path);
+    entry.itself = IsItself(handle, path, folder);
     return entry;
 }
 
@@ -132,9 +137,9 @@ bool IdentifyDirectory(const std::wstring& path, DirectoryIdentity* identity)
     return directory && IdentifyOpenDirectory(directory.get(), identity);
 }
 
-EntryRemoval RemoveEntryNoFollow(const std::wstring& path, bool clearReadOnly)
+EntryRemoval RemoveEntryNoFollow(const std::wstring& path, bool clearReadOnly, const DirectoryIdentity* folder)
 {
-    const OpenedEntry entry = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+    const OpenedEntry entry = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, folder);
     if (!entry.handle)
         return entry.missing ? EntryRemoval::Missing : EntryRemoval::Left;
     const DWORD attributes = entry.info.dwFileAttributes;
@@ -156,9 +161,9 @@ EntryRemoval RemoveEntryNoFollow(const std::wstring& path, bool clearReadOnly)
     return EntryRemoval::Removed;
 }
 
-bool IsPlainFile(const std::wstring& path)
+bool IsPlainFile(const std::wstring& path, const DirectoryIdentity* folder)
 {
-    const OpenedEntry entry = OpenEntry(path, FILE_READ_ATTRIBUTES);
+    const OpenedEntry entry = OpenEntry(path, FILE_READ_ATTRIBUTES, folder);
     return entry.handle && entry.itself &&
            !(entry.info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }

@@ -41,9 +41,12 @@ enum class EntryRemoval {
 // point) as a link. An entry whose final path is not itself is a link that
 // the system follows (Wine's Unix links): deleting it would delete the
 // target, so it is left. With `clearReadOnly` a read-only file loses that
-// attribute first (and gets it back when it still cannot be deleted).
-EntryRemoval RemoveEntryNoFollow(const std::wstring& path, bool clearReadOnly);
+// attribute first (and gets it back when it still cannot be deleted). With
+// `folder` the entry must also lie in that directory, whatever its parent
+// has become meanwhile.
+EntryRemoval RemoveEntryNoFollow(const std::wstring& path, bool clearReadOnly,
+                                 const DirectoryIdentity* folder = nullptr);
 
-// True when `path` is a plain file that is itself: no reparse point, no
-// link that leads elsewhere.
-bool IsPlainFile(const std::wstring& path);
+// True when `path` is a plain file that is itself (no reparse point, no
+// link that leads elsewhere), in `folder` when given.
+bool IsPlainFile(const std::wstring& path, const DirectoryIdentity* folder = nullptr);

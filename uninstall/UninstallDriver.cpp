@@ -78,21 +78,21 @@ int RunUninstall()
 void RemoveInstallDirectory(const std::wstring& dir)
 {
     // The script may act only on the folder examined here: identified before
-    // the decision and again after it.
+    // the decision and again after it, and our files are deleted only there.
     DirectoryIdentity examined, decided;
-    const bool identified = IdentifyDirectory(LongPath(dir), &examined);
+    const DirectoryIdentity* folder = IdentifyDirectory(LongPath(dir), &examined) ? &examined : nullptr;
     // Decided before anything is deleted: afterwards "Lumarion.exe" is gone.
     switch (ChooseFolderRemoval(dir)) {
     case FolderRemoval::Nothing:
         return;
     case FolderRemoval::OwnFilesOnly:
         // The folder stays for what else is in it: no script.
-        RemoveOwnFiles(dir);
+        RemoveOwnFiles(dir, folder);
         return;
     case FolderRemoval::Whole:
         // By name, never the tree: whatever appears meanwhile stays. A link
         // left in place, or a folder no longer the same, gets no script.
-        if (!RemoveOwnFiles(dir) || !identified || !IdentifyDirectory(LongPath(dir), &decided) ||
+        if (!RemoveOwnFiles(dir, folder) || !folder || !IdentifyDirectory(LongPath(dir), &decided) ||
             !SameDirectory(examined, decided))
             return;
         Sleep(ScriptDelayMs);

@@ -169,3 +169,26 @@ public:
 private:
     std::wstring path;
 };
+
+// Removes a file link made by CreateFileLink, never its target, when the
+// scope ends: under Wine only rm can, as Windows calls would follow it.
+class FileLinkRemover {
+public:
+    explicit FileLinkRemover(std::wstring path) : path(std::move(path)) {}
+    ~FileLinkRemover()
+    {
+        if (!RunningUnderWine()) {
+            DeleteFileW(path.c_str());
+            return;
+        }
+        if (PathExists(path) && RunUnix(L"/bin/rm", L"-f " + QuotedUnixName(path))) {
+            for (int i = 0; i < 100 && PathExists(path); ++i)
+                Sleep(50);
+        }
+    }
+    FileLinkRemover(const FileLinkRemover&) = delete;
+    FileLinkRemover& operator=(const FileLinkRemover&) = delete;
+
+private:
+    std::wstring path;
+};
