@@ -245,10 +245,6 @@ bool WaitFor(Condition condition, DWORD timeoutMs)
     return true;
 }
 
-std::string ExpectedScript(const std::string& dir) { return ComposeRemovalScript(dir); }
-
-std::string ReadText(const std::wstring& path) { return ReadWholeFile(path); }
-
 const char UserData[] = "the user's own words";
 
 // Puts the stand-in in the place of system32\cmd.exe for one test. Wine
@@ -322,7 +318,7 @@ protected:
         EXPECT_FALSE(PathExists(DesktopShortcut()));
         EXPECT_FALSE(PathExists(MenuFolder()));
         EXPECT_EQ(Entries(InstallDir()), (std::vector<std::wstring>{L"Uninstall.exe", L"velmor_uninstall.bat"}));
-        EXPECT_EQ(ReadWholeFile(InstallDir() + L"\\velmor_uninstall.bat"), ExpectedScript(Utf8(InstallDir())));
+        EXPECT_EQ(ReadWholeFile(InstallDir() + L"\\velmor_uninstall.bat"), ComposeRemovalScript(Utf8(InstallDir())));
     }
 
     void ExpectScriptStartedFromParent(const std::wstring& installDir = InstallDir())
@@ -471,8 +467,8 @@ TEST_F(UninstallEndToEnd, WineCommandInterpreterLeavesWhatIsDroppedInAfterTheCli
     EXPECT_TRUE(WaitFor([] { return Entries(InstallDir()) == std::vector<std::wstring>{L"late.sav", L"latedir"}; },
                         30000))
         << Listing(Entries(InstallDir()));
-    EXPECT_EQ(ReadText(InstallDir() + L"\\late.sav"), std::string(UserData));
-    EXPECT_EQ(ReadText(InstallDir() + L"\\latedir\\x.txt"), std::string(UserData));
+    EXPECT_EQ(ReadWholeFile(InstallDir() + L"\\late.sav"), std::string(UserData));
+    EXPECT_EQ(ReadWholeFile(InstallDir() + L"\\latedir\\x.txt"), std::string(UserData));
 }
 
 TEST_F(UninstallEndToEnd, WineCommandInterpreterLeavesUserDataBehindAFolderSwappedForALink)
@@ -497,7 +493,7 @@ TEST_F(UninstallEndToEnd, WineCommandInterpreterLeavesUserDataBehindAFolderSwapp
     // A script written there would be in the folder until it has run, and
     // would have deleted Config.ini when it has.
     EXPECT_EQ(Entries(photos), (std::vector<std::wstring>{L"Config.ini", L"photo.jpg"}));
-    EXPECT_EQ(ReadText(photos + L"\\Config.ini"), std::string(UserData));
+    EXPECT_EQ(ReadWholeFile(photos + L"\\Config.ini"), std::string(UserData));
     EXPECT_EQ(Entries(moved), std::vector<std::wstring>{L"Uninstall.exe"});
     DeleteTree(moved);
 }
@@ -532,7 +528,7 @@ TEST_F(UninstallEndToEnd, WineCommandInterpreterLeavesASiblingWithTheSameShortNa
     // A script written through the short name would stand in the sibling
     // until it has run, and would have deleted its Config.ini when it has.
     EXPECT_EQ(Entries(sibling), (std::vector<std::wstring>{L"Config.ini", L"save.dat"}));
-    EXPECT_EQ(ReadText(sibling + L"\\Config.ini"), std::string(UserData));
+    EXPECT_EQ(ReadWholeFile(sibling + L"\\Config.ini"), std::string(UserData));
     if (SameDirectory(viaShort, sib)) {
         // Not the examined folder: no script, the uninstaller stays.
         EXPECT_EQ(Entries(ours), std::vector<std::wstring>{L"Uninstall.exe"});
@@ -553,7 +549,7 @@ TEST_F(UninstallEndToEnd, WineCommandInterpreterLeavesTheFileAConfigLinkLeadsTo)
 
     RunUninstaller(InstallDir());
 
-    EXPECT_EQ(ReadText(thesis), std::string(UserData));
+    EXPECT_EQ(ReadWholeFile(thesis), std::string(UserData));
     // The link cannot be removed as a link here: it stays, and so does the
     // uninstaller, as no script may delete through it.
     EXPECT_FALSE(PathExists(InstallDir() + L"\\Lumarion.exe"));
@@ -569,7 +565,7 @@ TEST_F(UninstallEndToEnd, WineCommandInterpreterRemovesAReadOnlyConfigBesideFore
     RunUninstaller(InstallDir());
 
     EXPECT_EQ(Entries(InstallDir()), (std::vector<std::wstring>{L"Uninstall.exe", L"notes.txt"}));
-    EXPECT_EQ(ReadText(InstallDir() + L"\\notes.txt"), std::string(UserData));
+    EXPECT_EQ(ReadWholeFile(InstallDir() + L"\\notes.txt"), std::string(UserData));
 }
 
 TEST_F(UninstallEndToEnd, RunningClientAnswerNoChangesNothingButTheCompatibilityValue)
