@@ -483,9 +483,12 @@ TEST_F(UninstallEndToEnd, WineCommandInterpreterLeavesUserDataBehindAFolderSwapp
 
     uninstaller = Start(InstallDir() + L"\\Uninstall.exe", L"", L"");
     ASSERT_TRUE(uninstaller.handle);
-    ASSERT_TRUE(WaitFor([] { return !PathExists(InstallDir() + L"\\Lumarion.exe"); }, 20000));
-    // In the second before the script: the folder goes aside, a link to the
-    // user's pictures takes its place.
+    // Our files are gone, the uninstaller waits its second before the script.
+    ASSERT_TRUE(WaitFor([] {
+        return !PathExists(InstallDir() + L"\\Lumarion.exe") && !PathExists(InstallDir() + L"\\Config.ini");
+    }, 20000));
+    // In that second: the folder goes aside, a link to the user's pictures
+    // takes its place.
     ASSERT_TRUE(MoveFileW(InstallDir().c_str(), moved.c_str())) << GetLastError();
     ASSERT_TRUE(CreateDirectoryLink(InstallDir(), photos));
     ASSERT_EQ(WaitForSingleObject(uninstaller.handle.get(), 20000), WAIT_OBJECT_0);
