@@ -1,6 +1,7 @@
 #include "uninstall/DeleteTree.h"
 
 #include "base/ScopedHandles.h"
+#include "uninstall/LinkSafety.h"
 #include "uninstall/UninstallNames.h"
 
 #include <algorithm>
@@ -46,10 +47,8 @@ void DeleteEntries(const std::wstring& path, const std::vector<WIN32_FIND_DATAW>
             DeleteTree(child);
             break;
         case EntryAction::RemoveLink:
-            RemoveDirectoryW(child.c_str());
-            break;
         case EntryAction::RemoveFile:
-            DeleteFileW(child.c_str());
+            RemoveEntryNoFollow(child, false);
             break;
         }
     }
@@ -61,7 +60,7 @@ void DeleteTree(const std::wstring& given)
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-            RemoveDirectoryW(path.c_str());
+            RemoveEntryNoFollow(path, false);
         return;
     }
 
@@ -86,16 +85,21 @@ bool Exists(const std::wstring& path)
     return MakeScopedFind(FindFirstFileW(path.c_str(), &entry)) != nullptr;
 }
 
-void RemoveOwnFiles(const std::wstring& dir)
+bool RemoveOwnFiles(const std::wstring& dir, const DirectoryIdentity* examined)
 {
     const std::wstring base = LongPath(dir);
+    bool onlyUninstallerLeft = true;
     for (const wchar_t* name : OwnEntries) {
-        // The uninstaller is running: it cannot go, and stays with the folder.
-        if (std::wcscmp(name, UninstallProgramName) == 0)
-            continue;
         const std::wstring file = base + L"\\" + name;
-        const DWORD attributes = GetFileAttributesW(file.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileW(file.c_str());
+        // The uninstaller is running: it stays for the script, which may
+        // delete it by name only when it is a plain file of this folder.
+        if (std::wcscmp(name, UninstallProgramName) == 0) {
+            onlyUninstallerLeft = onlyUninstallerLeft && IsPlainFile(file, examined);
+            continue;
+        }
+        // Read-only is no reason for one of our own files to stay.
+        if (RemoveEntryNoFollow(file, true, examined) == EntryRemoval::Left)
+            onlyUninstallerLeft = false;
     }
+    return onlyUninstallerLeft;
 }

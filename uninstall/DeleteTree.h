@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uninstall/LinkSafety.h"
+
 #include <windows.h>
 
 #include <string>
@@ -25,13 +27,16 @@ void DeleteEntries(const std::wstring& path, const std::vector<WIN32_FIND_DATAW>
 std::wstring LongPath(const std::wstring& path);
 
 // Deletes what it can below `path`, then `path` itself. Read-only and open
-// files stay (and so do the folders holding them). Links are removed, never
-// followed, also when `path` itself is one.
+// files stay (and so do the folders holding them). Links are removed as
+// links or left, never followed, also when `path` itself is one.
 void DeleteTree(const std::wstring& path);
 
 // Deletes the files of ours that are in `dir` (not the uninstaller itself)
-// and nothing else.
-void RemoveOwnFiles(const std::wstring& dir);
+// by name and nothing else: read-only ones too, links as links, an entry
+// that leads elsewhere not at all. True when all of them are gone and the
+// uninstaller is a plain file of `dir`. With `examined` only entries of
+// that directory count, even when `dir` has been swapped meanwhile.
+bool RemoveOwnFiles(const std::wstring& dir, const DirectoryIdentity* examined = nullptr);
 
 // True when a file or directory of that name exists.
 bool Exists(const std::wstring& path);

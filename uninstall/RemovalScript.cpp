@@ -1,6 +1,7 @@
 #include "uninstall/RemovalScript.h"
 
 #include "base/ScopedHandles.h"
+#include "uninstall/LinkSafety.h"
 #include "uninstall/UninstallNames.h"
 
 #include <windows.h>
@@ -91,16 +92,34 @@ std::string ShortAnsiForm(const std::wstring& dir)
 
 std::string ComposeRemovalScript(const std::string& dir)
 {
-    const std::string name = DoublePercent(dir);
-    std::string text;
-    text += "@echo off\r\nchoice / t 3 / d y / n > nul\r\n";
-    text += "@echo off\r\n";
-    text += "DEL /F /A /Q \\\\?\\\"";
-    text += name;
-    text += "\"\r\n";
-    text += "RD /S /Q \\\\?\\\"";
-    text += name;
-    text += "\"";
+    const std::string uninstaller = AsciiNarrow(UninstallProgramName);
+    const std::string self = AsciiNarrow(ScriptFileName);
+    // Deletes one entry by name, never a folder's contents: DEL given a
+    // folder would empty it, and /A:-D-L passes over folders and links.
+    const auto deleteLine = [](const std::string& name) {
+        return "if not exist \"%target%\\" + name + "\\*\" del /f /q /a:-d-l \"%target%\\" + name +
+               "\" >nul 2>nul\r\n";
+    };
+    std::string text = "@echo off\r\n";
+    // Set once inside quotes: the name's "&", "(" and ")" stay plain.
+    text += "set \"target=" + DoublePercent(dir) + "\"\r\n";
+    // The uninstaller holds its own file until it has ended: deleting that
+    // file is the wait, bounded. "ping -n 2" pauses about a second on
+    // Windows and under Wine, whose choice /t does not wait.
+    text += "set /a tries=0\r\n:wait\r\n";
+    text += deleteLine(uninstaller);
+    text += "if not exist \"%target%\\" + uninstaller + "\" goto gone\r\n";
+    text += "set /a tries+=1\r\n";
+    text += "if %tries% geq " + std::to_string(ScriptWaitTries) + " goto gone\r\n";
+    text += "ping -n 2 127.0.0.1 >nul\r\ngoto wait\r\n:gone\r\n";
+    for (const wchar_t* name : OwnEntries) {
+        const std::string own = AsciiNarrow(name);
+        if (own != uninstaller && own != self)
+            text += deleteLine(own);
+    }
+    // One line: the interpreter cannot read on once its script is gone. A
+    // plain RD fails, harmlessly, when anything else is in the folder.
+    text += "del /f /q /a:-d-l \"%target%\\" + self + "\" >nul 2>nul & rd \"%target%\" >nul 2>nul\r\n";
     // The terminator has to fit as well.
     if (text.size() >= ScriptTextCapacity)
         return std::string();
@@ -147,7 +166,7 @@ std::string ParentDirectory(const std::string& dir)
     return parent;
 }
 
-bool WriteRemovalScript(const std::string& dir)
+bool WriteRemovalScript(const std::string& dir, const DirectoryIdentity& examined)
 {
     // Only ASCII names are written (see ScriptDirectoryForm); they read the
     // same in every code page and widen as they stand.
@@ -160,21 +179,36 @@ bool WriteRemovalScript(const std::string& dir)
     if (text.empty())
         return false;
 
+    // The form written must open the examined directory itself (a short
+    // name can name a sibling, a swapped folder can be a link); held open
+    // until the interpreter runs, so it cannot be swapped meanwhile.
+    const std::wstring wideDir = AsciiWide(dir);
+    const ScopedHandle held = OpenRealDirectory(wideDir);
+    DirectoryIdentity current;
+    if (!held || !IdentifyOpenDirectory(held.get(), &current) || !SameDirectory(current, examined))
+        return false;
+
     {
-        // An old script that cannot be replaced (read-only, locked) makes
-        // this fail, and then nothing is started.
-        ScopedHandle script(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        // A new file only: whatever stands at that name (an old script, a
+        // link) is not written through.
+        ScopedHandle script(CreateFileA(file.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!script || script.get() == INVALID_HANDLE_VALUE)
             return false;
         DWORD written = 0;
         const BOOL wrote = WriteFile(script.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        const BOOL closed = CloseHandle(script.release());
-        if (!wrote || written != text.size() || !closed) {
-            // Half a script must not be run later either.
-            DeleteFileA(file.c_str());
+        // Checked again by name, as the interpreter will find it.
+        DirectoryIdentity again;
+        const bool same = IdentifyDirectory(wideDir, &again) && SameDirectory(again, examined);
+        if (!wrote || written != text.size() || !same) {
+            // Half a script, or one in the wrong place, must not run later.
+            FILE_DISPOSITION_INFO disposition = {};
+            disposition.DeleteFile = TRUE;
+            SetFileInformationByHandle(script.get(), FileDispositionInfo, &disposition, sizeof(disposition));
             return false;
         }
+        if (!CloseHandle(script.release()))
+            return false;
     }
 
     wchar_t windows[MAX_PATH] = {};

@@ -1,11 +1,20 @@
 #pragma once
 
+#include "uninstall/LinkSafety.h"
+
 #include <string>
 
+// Tries to delete the uninstaller, one second apart, before the script
+// goes on without waiting any longer.
+inline constexpr int ScriptWaitTries = 30;
+
 // The self-removal script for the installation directory `dir` (ANSI, as
-// the command interpreter reads it): five lines, the last without a line
-// end. Every % of the directory is doubled so the interpreter reads the
-// name as it stands. Empty when the text does not fit 1024 bytes.
+// the command interpreter reads it). It waits for the uninstaller to end by
+// retrying the deletion of its file, deletes our own files by name (never a
+// folder, never through a link where the system marks one), itself, and
+// then the folder with a plain RD, which leaves a folder that still holds
+// anything. Every % of the directory is doubled so the interpreter reads
+// the name as it stands. Empty when the text does not fit 1024 bytes.
 std::string ComposeRemovalScript(const std::string& dir);
 
 // The form of `dir` written into the script and onto the interpreter's
@@ -24,7 +33,10 @@ std::wstring ScriptCommandLine(const std::wstring& interpreter, const std::wstri
 // directory on a drive root); empty when `dir` has no parent.
 std::string ParentDirectory(const std::string& dir);
 
-// Writes <dir>\velmor_uninstall.bat (`dir` in plain ASCII) and, only when
-// all of it was written, starts it hidden with the system's command
-// interpreter in the parent of `dir`. True when it was started.
-bool WriteRemovalScript(const std::string& dir);
+// Writes <dir>\velmor_uninstall.bat (`dir` in plain ASCII, no file of that
+// name there yet) and, only when all of it was written, starts it hidden
+// with the system's command interpreter in the parent of `dir`. Only while
+// `dir` opens the `examined` directory itself, checked before writing and
+// again before starting: a reparse point or another directory gets no
+// script. True when it was started.
+bool WriteRemovalScript(const std::string& dir, const DirectoryIdentity& examined);

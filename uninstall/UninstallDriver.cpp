@@ -4,6 +4,7 @@
 #include "uninstall/DeleteTree.h"
 #include "uninstall/FeatureControls.h"
 #include "uninstall/InstallGuard.h"
+#include "uninstall/LinkSafety.h"
 #include "uninstall/Registration.h"
 #include "uninstall/RemovalScript.h"
 #include "uninstall/UninstallNames.h"
@@ -67,8 +68,7 @@ int RunUninstall()
     const UninstallPaths paths = ComputeUninstallPaths();
     if (!paths.desktopShortcut.empty()) {
         UnpinFromTaskbar(paths.desktopShortcut);
-        if (Exists(paths.desktopShortcut))
-            DeleteFileW(paths.desktopShortcut.c_str());
+        RemoveEntryNoFollow(paths.desktopShortcut, false);
     }
     if (!paths.startMenuFolder.empty() && Exists(paths.startMenuFolder))
         DeleteTree(paths.startMenuFolder);
@@ -79,18 +79,26 @@ int RunUninstall()
 
 void RemoveInstallDirectory(const std::wstring& dir)
 {
+    // The script may act only on the folder examined here: identified before
+    // the decision and again after it, and our files are deleted only there.
+    DirectoryIdentity examined, decided;
+    const DirectoryIdentity* folder = IdentifyDirectory(LongPath(dir), &examined) ? &examined : nullptr;
     // Decided before anything is deleted: afterwards "Lumarion.exe" is gone.
     switch (ChooseFolderRemoval(dir)) {
     case FolderRemoval::Nothing:
         return;
     case FolderRemoval::OwnFilesOnly:
         // The folder stays for what else is in it: no script.
-        RemoveOwnFiles(dir);
+        RemoveOwnFiles(dir, folder);
         return;
     case FolderRemoval::Whole:
-        DeleteTree(dir);
+        // By name, never the tree: whatever appears meanwhile stays. A link
+        // left in place, or a folder no longer the same, gets no script.
+        if (!RemoveOwnFiles(dir, folder) || !folder || !IdentifyDirectory(LongPath(dir), &decided) ||
+            !SameDirectory(examined, decided))
+            return;
         Sleep(ScriptDelayMs);
-        WriteRemovalScript(ScriptDirectoryForm(dir));
+        WriteRemovalScript(ScriptDirectoryForm(dir), examined);
         return;
     }
 }

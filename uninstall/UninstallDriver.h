@@ -16,8 +16,9 @@ int RunUninstall();
 // answered No: then nothing may be removed.
 bool CloseRunningClient();
 
-// Removes the installation directory as far as it is ours: all of it (the
-// rest through the self-removal script) when it holds nothing else, only
-// our own files when it does or is a protected folder, nothing when it is
-// no installation.
+// Removes the installation directory as far as it is ours: our own files
+// by name, then (when it held nothing else and is still the same directory)
+// the self-removal script for the uninstaller and the folder; only our own
+// files when it holds anything else or is a protected folder; nothing when
+// it is no installation.
 void RemoveInstallDirectory(const std::wstring& dir);

@@ -133,12 +133,15 @@ TEST(UninstallDeleteTree, LinkInsideIsRemovedAndItsTargetSurvives)
     const LinkRemover remover(link);
     ASSERT_TRUE(CreateDirectoryLink(link, outside.dir.path())) << GetLastError();
     ASSERT_TRUE(PathExists(link + L"\\keep.txt"));
+    // A shortcut that is a link to someone's file.
+    const std::wstring fileLink = root + L"\\ZQLumavex.lnk";
+    ASSERT_TRUE(CreateFileLink(fileLink, outside.dir.File(L"keep.txt"))) << GetLastError();
 
     DeleteTree(root);
 
     EXPECT_TRUE(outside.intact());
     ExpectLinkGone(link);
-    if (!IsReparsePoint(link)) {
+    if (!IsReparsePoint(link) && !PathExists(fileLink)) {
         EXPECT_FALSE(PathExists(root));
     }
 }
@@ -199,7 +202,12 @@ TEST(UninstallDeleteTree, NameEndingInADotOrSpaceIsTakenExactlyNeverItsTwin)
         MakeDir(exact);
         MakeFile(exact + L"\\inside.txt");
         DeleteTree(temp.File(name));
-        EXPECT_FALSE(PathExists(exact)) << testing::PrintToString(std::wstring(name));
+        // Wine's final path of a file below "victim." names the twin's: such
+        // an entry cannot be told from a link into the twin, and stays.
+        if (RunningUnderWine() && std::wstring(name) == L"victim." && PathExists(exact))
+            std::printf("note: Wine left the entries below \"victim.\"\n");
+        else
+            EXPECT_FALSE(PathExists(exact)) << testing::PrintToString(std::wstring(name));
         EXPECT_TRUE(PathExists(temp.File(L"victim\\keep.txt"))) << testing::PrintToString(std::wstring(name));
     }
     EXPECT_EQ(LongPath(L"C:\\Games\\X\\"), L"\\\\?\\C:\\Games\\X");
@@ -216,11 +224,45 @@ TEST(UninstallDeleteTree, OwnFilesGoAndEverythingElseStays)
     MakeDir(temp.File(L"saves"));
     MakeFile(temp.File(L"saves\\Config.ini"));
 
-    RemoveOwnFiles(temp.path());
+    EXPECT_TRUE(RemoveOwnFiles(temp.path()));
 
     for (const wchar_t* gone : {L"Lumarion.exe", L"config.ini", L"velmor_uninstall.bat"})
         EXPECT_FALSE(PathExists(temp.File(gone))) << testing::PrintToString(std::wstring(gone));
     // The running uninstaller stays with the folder.
     for (const wchar_t* kept : {L"Uninstall.exe", L"notes.txt", L"Lumarion.exe.bak", L"saves\\Config.ini"})
         EXPECT_TRUE(PathExists(temp.File(kept))) << testing::PrintToString(std::wstring(kept));
+}
+
+TEST(UninstallDeleteTree, ReadOnlyOwnFilesGoButNothingIsDeletedOrChangedThroughALink)
+{
+    TempDir temp;
+    Outside outside;
+    MakeFile(temp.File(L"Lumarion.exe"), FILE_ATTRIBUTE_READONLY);
+    MakeFile(temp.File(L"Uninstall.exe"));
+    const std::wstring thesis = outside.dir.File(L"keep.txt");
+    ASSERT_TRUE(SetFileAttributesW(thesis.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::wstring config = temp.File(L"Config.ini");
+    ASSERT_TRUE(CreateFileLink(config, thesis)) << GetLastError();
+
+    const bool onlyUninstallerLeft = RemoveOwnFiles(temp.path());
+
+    EXPECT_FALSE(PathExists(temp.File(L"Lumarion.exe")));
+    EXPECT_TRUE(outside.intact());
+    // Only our own file loses its read-only attribute.
+    EXPECT_EQ(GetFileAttributesW(thesis.c_str()) & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    // Windows removes the link itself; Wine's Unix link can only be left,
+    // and then the script must not be written.
+    EXPECT_EQ(onlyUninstallerLeft, !PathExists(config));
+    SetFileAttributesW(thesis.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(UninstallDeleteTree, UninstallerThatIsALinkGetsNoScript)
+{
+    TempDir temp;
+    Outside outside;
+    MakeFile(temp.File(L"Lumarion.exe"));
+    ASSERT_TRUE(CreateFileLink(temp.File(L"Uninstall.exe"), outside.dir.File(L"keep.txt"))) << GetLastError();
+
+    EXPECT_FALSE(RemoveOwnFiles(temp.path()));
+    EXPECT_TRUE(outside.intact());
 }

@@ -131,6 +131,22 @@ inline bool CreateDirectoryLink(const std::wstring& link, const std::wstring& ta
     return IsReparsePoint(link);
 }
 
+// A symbolic link to the file `target`: the system's where it lets this
+// process make one; under Wine a Unix link made by ln, which Wine does not
+// mark as a reparse point and follows when the link is deleted.
+inline bool CreateFileLink(const std::wstring& link, const std::wstring& target)
+{
+    if (!RunningUnderWine())
+        return CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != FALSE;
+    if (UnixName(link).empty() || UnixName(target).empty())
+        return false;
+    if (!RunUnix(L"/bin/ln", L"-s " + QuotedUnixName(target) + L" " + QuotedUnixName(link)))
+        return false;
+    for (int i = 0; i < 100 && !PathExists(link); ++i)
+        Sleep(50);
+    return PathExists(link);
+}
+
 // Removes a link (never its target) when the scope ends, so a failing test
 // cannot leave one for a recursive cleanup to follow. Wine cannot remove a
 // Unix link to a directory itself (it calls it a non-empty directory); rm can.
@@ -149,6 +165,29 @@ public:
     }
     LinkRemover(const LinkRemover&) = delete;
     LinkRemover& operator=(const LinkRemover&) = delete;
+
+private:
+    std::wstring path;
+};
+
+// Removes a file link made by CreateFileLink, never its target, when the
+// scope ends: under Wine only rm can, as Windows calls would follow it.
+class FileLinkRemover {
+public:
+    explicit FileLinkRemover(std::wstring path) : path(std::move(path)) {}
+    ~FileLinkRemover()
+    {
+        if (!RunningUnderWine()) {
+            DeleteFileW(path.c_str());
+            return;
+        }
+        if (PathExists(path) && RunUnix(L"/bin/rm", L"-f " + QuotedUnixName(path))) {
+            for (int i = 0; i < 100 && PathExists(path); ++i)
+                Sleep(50);
+        }
+    }
+    FileLinkRemover(const FileLinkRemover&) = delete;
+    FileLinkRemover& operator=(const FileLinkRemover&) = delete;
 
 private:
     std::wstring path;

@@ -1,6 +1,8 @@
 #include "uninstall/RemovalScript.h"
 
+#include "DirectoryLinks.h"
 #include "TestFiles.h"
+#include "base/ScopedHandles.h"
 
 #include <windows.h>
 
@@ -13,10 +15,19 @@ namespace {
 
 const char ExpectedForGamesX[] =
     "@echo off\r\n"
-    "choice / t 3 / d y / n > nul\r\n"
-    "@echo off\r\n"
-    "DEL /F /A /Q \\\\?\\\"C:\\Games\\X\"\r\n"
-    "RD /S /Q \\\\?\\\"C:\\Games\\X\"";
+    "set \"target=C:\\Games\\X\"\r\n"
+    "set /a tries=0\r\n"
+    ":wait\r\n"
+    "if not exist \"%target%\\Uninstall.exe\\*\" del /f /q /a:-d-l \"%target%\\Uninstall.exe\" >nul 2>nul\r\n"
+    "if not exist \"%target%\\Uninstall.exe\" goto gone\r\n"
+    "set /a tries+=1\r\n"
+    "if %tries% geq 30 goto gone\r\n"
+    "ping -n 2 127.0.0.1 >nul\r\n"
+    "goto wait\r\n"
+    ":gone\r\n"
+    "if not exist \"%target%\\Lumarion.exe\\*\" del /f /q /a:-d-l \"%target%\\Lumarion.exe\" >nul 2>nul\r\n"
+    "if not exist \"%target%\\Config.ini\\*\" del /f /q /a:-d-l \"%target%\\Config.ini\" >nul 2>nul\r\n"
+    "del /f /q /a:-d-l \"%target%\\velmor_uninstall.bat\" >nul 2>nul & rd \"%target%\" >nul 2>nul\r\n";
 
 std::string Ansi(const std::wstring& text)
 {
@@ -75,46 +86,27 @@ wchar_t BestFitCharacter(wchar_t* lookAlike)
 
 } // namespace
 
-TEST(UninstallScript, ScriptForGamesXIsTheFiveLinesByteForByte)
+TEST(UninstallScript, ScriptForGamesXNamesOnlyOurEntriesAndWaitsByteForByte)
 {
-    const std::string script = ComposeRemovalScript("C:\\Games\\X");
-    EXPECT_EQ(script, std::string(ExpectedForGamesX));
-    // Spelled out once more as lines: the last has no line end.
-    ASSERT_GE(script.size(), 2u);
-    EXPECT_NE(script.substr(script.size() - 2), "\r\n");
-    size_t lines = 1;
-    for (size_t at = script.find("\r\n"); at != std::string::npos; at = script.find("\r\n", at + 2))
-        ++lines;
-    EXPECT_EQ(lines, 5u);
-    EXPECT_NE(script.find("\nchoice / t 3 / d y / n > nul\r\n"), std::string::npos);
+    EXPECT_EQ(ComposeRemovalScript("C:\\Games\\X"), std::string(ExpectedForGamesX));
 }
 
 TEST(UninstallScript, PercentSignsAreDoubledSoNothingIsExpanded)
 {
     const std::string script = ComposeRemovalScript("C:\\Games\\100%PATH%");
-    EXPECT_NE(script.find("DEL /F /A /Q \\\\?\\\"C:\\Games\\100%%PATH%%\"\r\n"), std::string::npos) << script;
-    EXPECT_NE(script.find("RD /S /Q \\\\?\\\"C:\\Games\\100%%PATH%%\""), std::string::npos) << script;
-    // Every run of % has even length: the interpreter turns each pair back into one.
-    size_t run = 0;
-    for (char c : script + " ") {
-        if (c == '%') {
-            ++run;
-        } else {
-            EXPECT_EQ(run % 2, 0u) << script;
-            run = 0;
-        }
-    }
-    EXPECT_NE(ComposeRemovalScript("C:\\%%\\%").find("\"C:\\%%%%\\%%\""), std::string::npos);
+    EXPECT_NE(script.find("set \"target=C:\\Games\\100%%PATH%%\"\r\n"), std::string::npos) << script;
+    EXPECT_NE(ComposeRemovalScript("C:\\%%\\%").find("\"target=C:\\%%%%\\%%\""), std::string::npos);
 }
 
 TEST(UninstallScript, ScriptThatDoesNotFitIsRefusedNotCut)
 {
-    // 88 fixed bytes and the name twice must stay below 1024.
-    EXPECT_EQ(ComposeRemovalScript(std::string(467, 'a')).size(), 1022u);
-    EXPECT_TRUE(ComposeRemovalScript(std::string(468, 'a')).empty());
+    // The fixed text and the name once must stay below 1024 bytes.
+    const size_t fixed = ComposeRemovalScript("").size();
+    ASSERT_GT(fixed, 0u);
+    EXPECT_EQ(ComposeRemovalScript(std::string(1023 - fixed, 'a')).size(), 1023u);
+    EXPECT_TRUE(ComposeRemovalScript(std::string(1024 - fixed, 'a')).empty());
     // Doubling counts.
-    EXPECT_FALSE(ComposeRemovalScript(std::string(233, '%') + "a").empty());
-    EXPECT_TRUE(ComposeRemovalScript(std::string(234, '%')).empty());
+    EXPECT_TRUE(ComposeRemovalScript(std::string((1024 - fixed + 1) / 2, '%')).empty());
 }
 
 TEST(UninstallScript, WorkingDirectoryIsTheParent)
@@ -192,24 +184,20 @@ TEST(UninstallScript, NonAsciiDirectoryIsWrittenAsItsAsciiShortForm)
     }
 }
 
-TEST(UninstallScript, OldScriptThatCannotBeReplacedIsNotStarted)
+TEST(UninstallScript, WhateverStandsAtTheScriptNameIsNeitherReplacedNorStarted)
 {
     TempDir temp;
+    DirectoryIdentity examined;
+    ASSERT_TRUE(IdentifyDirectory(temp.path(), &examined));
     const std::wstring script = temp.File(L"velmor_uninstall.bat");
     temp.Write(L"velmor_uninstall.bat", "rem old\r\n");
-    {
-        // Held open by someone else: it cannot be rewritten.
-        HANDLE holder = CreateFileW(script.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-        EXPECT_FALSE(WriteRemovalScript(Ansi(temp.path())));
-        CloseHandle(holder);
-    }
+    EXPECT_FALSE(WriteRemovalScript(Ansi(temp.path()), examined));
     EXPECT_EQ(ReadWholeFile(script), "rem old\r\n");
 
     // A folder of that name cannot be written either.
     ASSERT_TRUE(DeleteFileW(script.c_str()));
     ASSERT_TRUE(CreateDirectoryW(script.c_str(), nullptr));
-    EXPECT_FALSE(WriteRemovalScript(Ansi(temp.path())));
+    EXPECT_FALSE(WriteRemovalScript(Ansi(temp.path()), examined));
 }
 
 TEST(UninstallScript, ScriptNameThatDoesNotFitIsRefused)
@@ -220,7 +208,101 @@ TEST(UninstallScript, ScriptNameThatDoesNotFitIsRefused)
     const std::string tooLong = base + std::string(239 - base.size(), 'd');
     ASSERT_EQ(tooLong.size() + 1 + 20, 260u);
     ASSERT_TRUE(CreateDirectoryA(tooLong.c_str(), nullptr));
-    EXPECT_FALSE(WriteRemovalScript(tooLong));
+    DirectoryIdentity examined;
+    ASSERT_TRUE(IdentifyDirectory(Wide(tooLong), &examined));
+    EXPECT_FALSE(WriteRemovalScript(tooLong, examined));
     EXPECT_EQ(GetFileAttributesA((tooLong + "\\velmor_uninstall.bat").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_FALSE(WriteRemovalScript(""));
+    EXPECT_FALSE(WriteRemovalScript("", examined));
+}
+
+TEST(UninstallScript, OnlyTheExaminedDirectoryItselfGetsAScript)
+{
+    TempDir temp;
+    const std::wstring examinedDir = temp.File(L"ZQLumavex");
+    const std::wstring other = temp.File(L"Photos");
+    ASSERT_TRUE(CreateDirectoryW(examinedDir.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
+    DirectoryIdentity examined;
+    ASSERT_TRUE(IdentifyDirectory(examinedDir, &examined));
+
+    // Another directory (a short name's sibling, a folder put in its place).
+    EXPECT_FALSE(WriteRemovalScript(Ansi(other), examined));
+    EXPECT_FALSE(PathExists(other + L"\\velmor_uninstall.bat"));
+
+    // A link to the very directory that was examined, put in its place.
+    const std::wstring link = temp.File(L"swapped");
+    const LinkRemover remover(link);
+    ASSERT_TRUE(CreateDirectoryLink(link, examinedDir));
+    EXPECT_FALSE(WriteRemovalScript(Ansi(link), examined));
+    EXPECT_FALSE(PathExists(examinedDir + L"\\velmor_uninstall.bat"));
+    DirectoryIdentity throughLink;
+    EXPECT_FALSE(IdentifyDirectory(link, &throughLink));
+}
+
+namespace {
+
+// Runs `script` for `dir` with the system's own command interpreter, as the
+// uninstaller starts it.
+ScopedHandle RunScript(const std::wstring& dir, const std::string& script)
+{
+    const std::wstring file = dir + L"\\velmor_uninstall.bat";
+    {
+        ScopedHandle out(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        DWORD written = 0;
+        if (!out || out.get() == INVALID_HANDLE_VALUE ||
+            !WriteFile(out.get(), script.data(), static_cast<DWORD>(script.size()), &written, nullptr))
+            return ScopedHandle();
+    }
+    wchar_t windows[MAX_PATH] = {};
+    GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring interpreter = std::wstring(windows) + L"\\System32\\cmd.exe";
+    std::wstring commandLine = ScriptCommandLine(interpreter, file);
+    const std::wstring parent = dir.substr(0, dir.rfind(L'\\'));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(interpreter.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        parent.c_str(), &startup, &process))
+        return ScopedHandle();
+    CloseHandle(process.hThread);
+    return ScopedHandle(process.hProcess);
+}
+
+void MakeFile(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_NORMAL)
+{
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
+    ASSERT_TRUE(file && file.get() != INVALID_HANDLE_VALUE) << GetLastError();
+}
+
+} // namespace
+
+TEST(UninstallScript, RealInterpreterWaitsForTheUninstallerAndDeletesOnlyWhatTheScriptNames)
+{
+    TempDir temp;
+    const std::wstring dir = temp.File(L"ZQLumavex");
+    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+    MakeFile(dir + L"\\Uninstall.exe");
+    MakeFile(dir + L"\\Lumarion.exe", FILE_ATTRIBUTE_READONLY);
+    // Put in meanwhile: a file, a folder, and a folder with one of our names.
+    MakeFile(dir + L"\\late.sav");
+    ASSERT_TRUE(CreateDirectoryW((dir + L"\\latedir").c_str(), nullptr));
+    MakeFile(dir + L"\\latedir\\x.txt");
+    ASSERT_TRUE(CreateDirectoryW((dir + L"\\Config.ini").c_str(), nullptr));
+    MakeFile(dir + L"\\Config.ini\\user.txt");
+
+    // The running uninstaller: its file cannot be deleted until it ends.
+    ScopedHandle uninstaller(CreateFileW((dir + L"\\Uninstall.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(uninstaller.get(), INVALID_HANDLE_VALUE);
+    const ScopedHandle interpreter = RunScript(dir, ComposeRemovalScript(Ansi(dir)));
+    ASSERT_TRUE(interpreter);
+    EXPECT_EQ(WaitForSingleObject(interpreter.get(), 2500), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the script did not wait for the uninstaller";
+    uninstaller.reset();
+    ASSERT_EQ(WaitForSingleObject(interpreter.get(), 20000), WAIT_OBJECT_0);
+
+    for (const wchar_t* gone : {L"Uninstall.exe", L"Lumarion.exe", L"velmor_uninstall.bat"})
+        EXPECT_FALSE(PathExists(dir + L"\\" + gone)) << testing::PrintToString(std::wstring(gone));
+    for (const wchar_t* kept : {L"late.sav", L"latedir\\x.txt", L"Config.ini\\user.txt"})
+        EXPECT_TRUE(PathExists(dir + L"\\" + kept)) << testing::PrintToString(std::wstring(kept));
 }

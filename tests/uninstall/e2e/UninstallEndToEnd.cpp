@@ -6,6 +6,8 @@
 #include "TestFiles.h"
 #include "base/ScopedHandles.h"
 #include "uninstall/DeleteTree.h"
+#include "uninstall/LinkSafety.h"
+#include "uninstall/RemovalScript.h"
 
 #include <windows.h>
 
@@ -243,12 +245,7 @@ bool WaitFor(Condition condition, DWORD timeoutMs)
     return true;
 }
 
-std::string ExpectedScript(const std::string& dir)
-{
-    return "@echo off\r\nchoice / t 3 / d y / n > nul\r\n@echo off\r\n"
-           "DEL /F /A /Q \\\\?\\\"" + dir + "\"\r\n"
-           "RD /S /Q \\\\?\\\"" + dir + "\"";
-}
+const char UserData[] = "the user's own words";
 
 // Puts the stand-in in the place of system32\cmd.exe for one test. Wine
 // loads it for batch files when started with WINEDLLOVERRIDES "cmd.exe=n",
@@ -321,7 +318,7 @@ protected:
         EXPECT_FALSE(PathExists(DesktopShortcut()));
         EXPECT_FALSE(PathExists(MenuFolder()));
         EXPECT_EQ(Entries(InstallDir()), (std::vector<std::wstring>{L"Uninstall.exe", L"velmor_uninstall.bat"}));
-        EXPECT_EQ(ReadWholeFile(InstallDir() + L"\\velmor_uninstall.bat"), ExpectedScript(Utf8(InstallDir())));
+        EXPECT_EQ(ReadWholeFile(InstallDir() + L"\\velmor_uninstall.bat"), ComposeRemovalScript(Utf8(InstallDir())));
     }
 
     void ExpectScriptStartedFromParent(const std::wstring& installDir = InstallDir())
@@ -336,6 +333,24 @@ protected:
             << "working directory must be the parent: " << log;
         // Started once.
         EXPECT_EQ(log.find("velmor_uninstall.bat"), log.rfind("velmor_uninstall.bat")) << log;
+    }
+
+    // A file of the user's.
+    static bool WriteUserFile(const std::wstring& path)
+    {
+        const ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        return file && file.get() != INVALID_HANDLE_VALUE &&
+               WriteFile(file.get(), UserData, sizeof(UserData) - 1, &written, nullptr) &&
+               written == sizeof(UserData) - 1;
+    }
+
+    void RunUninstaller(const std::wstring& dir)
+    {
+        uninstaller = Start(dir + L"\\Uninstall.exe", L"", L"");
+        ASSERT_TRUE(uninstaller.handle);
+        ASSERT_EQ(WaitForSingleObject(uninstaller.handle.get(), 20000), WAIT_OBJECT_0);
+        EXPECT_EQ(ExitCode(uninstaller), 0u);
     }
 
     void StartClient()
@@ -425,19 +440,135 @@ TEST_F(UninstallEndToEnd, WithoutClientNothingIsAskedAndTheScriptIsStarted)
     ExpectScriptStartedFromParent();
 }
 
-TEST_F(UninstallEndToEnd, WineCommandInterpreterRunsTheScript)
+TEST_F(UninstallEndToEnd, WineCommandInterpreterRemovesANormalInstallationCompletely)
 {
-    uninstaller = Start(InstallDir() + L"\\Uninstall.exe", L"", L"");
-    ASSERT_TRUE(uninstaller.handle);
-    ASSERT_EQ(WaitForSingleObject(uninstaller.handle.get(), 20000), WAIT_OBJECT_0);
-    EXPECT_EQ(ExitCode(uninstaller), 0u);
+    RunUninstaller(InstallDir());
     EXPECT_FALSE(RegistrationExists(KEY_WOW64_32KEY));
 
-    // The script deletes the files, then tries to remove the folder.
-    const bool filesGone = WaitFor([] { return Entries(InstallDir()).empty(); }, 15000);
+    // The script waits for the uninstaller, deletes it, itself, then the folder.
+    const bool filesGone = WaitFor([] { return Entries(InstallDir()).empty(); }, 30000);
     std::printf("after Wine's cmd: directory %s, left: %s\n", PathExists(InstallDir()) ? "still there" : "gone",
                 Listing(Entries(InstallDir())).c_str());
     EXPECT_TRUE(filesGone) << "left: " << Listing(Entries(InstallDir()));
+}
+
+TEST_F(UninstallEndToEnd, WineCommandInterpreterLeavesWhatIsDroppedInAfterTheClientIsGone)
+{
+    uninstaller = Start(InstallDir() + L"\\Uninstall.exe", L"", L"");
+    ASSERT_TRUE(uninstaller.handle);
+    // The decision is taken; the folder is still the uninstaller's until the script.
+    ASSERT_TRUE(WaitFor([] { return !PathExists(InstallDir() + L"\\Lumarion.exe"); }, 20000));
+    ASSERT_TRUE(WriteUserFile(InstallDir() + L"\\late.sav"));
+    ASSERT_TRUE(CreateDirectoryW((InstallDir() + L"\\latedir").c_str(), nullptr));
+    ASSERT_TRUE(WriteUserFile(InstallDir() + L"\\latedir\\x.txt"));
+    ASSERT_EQ(WaitForSingleObject(uninstaller.handle.get(), 20000), WAIT_OBJECT_0);
+
+    // The script has run when it has deleted the uninstaller and itself.
+    EXPECT_TRUE(WaitFor([] { return Entries(InstallDir()) == std::vector<std::wstring>{L"late.sav", L"latedir"}; },
+                        30000))
+        << Listing(Entries(InstallDir()));
+    EXPECT_EQ(ReadWholeFile(InstallDir() + L"\\late.sav"), std::string(UserData));
+    EXPECT_EQ(ReadWholeFile(InstallDir() + L"\\latedir\\x.txt"), std::string(UserData));
+}
+
+TEST_F(UninstallEndToEnd, WineCommandInterpreterLeavesUserDataBehindAFolderSwappedForALink)
+{
+    const std::wstring photos = L"C:\\Photos-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(photos.c_str(), nullptr));
+    for (const wchar_t* name : {L"\\Config.ini", L"\\photo.jpg"})
+        ASSERT_TRUE(WriteUserFile(photos + name));
+    const std::wstring moved = InstallDir() + L".moved";
+    DeleteTree(moved);
+    const LinkRemover remover(InstallDir());
+
+    uninstaller = Start(InstallDir() + L"\\Uninstall.exe", L"", L"");
+    ASSERT_TRUE(uninstaller.handle);
+    // Our files are gone, the uninstaller waits its second before the script.
+    ASSERT_TRUE(WaitFor([] {
+        return !PathExists(InstallDir() + L"\\Lumarion.exe") && !PathExists(InstallDir() + L"\\Config.ini");
+    }, 20000));
+    // In that second: the folder goes aside, a link to the user's pictures
+    // takes its place.
+    ASSERT_TRUE(MoveFileW(InstallDir().c_str(), moved.c_str())) << GetLastError();
+    ASSERT_TRUE(CreateDirectoryLink(InstallDir(), photos));
+    ASSERT_EQ(WaitForSingleObject(uninstaller.handle.get(), 20000), WAIT_OBJECT_0);
+
+    // A script written there would be in the folder until it has run, and
+    // would have deleted Config.ini when it has.
+    EXPECT_EQ(Entries(photos), (std::vector<std::wstring>{L"Config.ini", L"photo.jpg"}));
+    EXPECT_EQ(ReadWholeFile(photos + L"\\Config.ini"), std::string(UserData));
+    EXPECT_EQ(Entries(moved), std::vector<std::wstring>{L"Uninstall.exe"});
+    DeleteTree(moved);
+}
+
+TEST_F(UninstallEndToEnd, WineCommandInterpreterLeavesASiblingWithTheSameShortName)
+{
+    // Names whose 8.3 short names Wine makes equal.
+    const std::wstring games = L"C:\\\u6E38\u620F";
+    const std::wstring ours = games + L"\\ZQLumavex";
+    const std::wstring sibling = games + L"\\ZQLu saves 26148";
+    DeleteTree(games);
+    ASSERT_TRUE(CreateDirectoryW(games.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(sibling.c_str(), nullptr));
+    for (const wchar_t* name : {L"\\Config.ini", L"\\save.dat"})
+        ASSERT_TRUE(WriteUserFile(sibling + name));
+    Process setup = Start(FromUnix(SETUP_PROGRAM), L"/S /D=" + games, L"");
+    ASSERT_EQ(WaitForSingleObject(setup.handle.get(), 60000), WAIT_OBJECT_0);
+    ASSERT_EQ(ExitCode(setup), 0u);
+    ASSERT_TRUE(PathExists(ours + L"\\Uninstall.exe"));
+    wchar_t shortOurs[MAX_PATH] = {}, shortSibling[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameW(ours.c_str(), shortOurs, MAX_PATH), 0u);
+    ASSERT_GT(GetShortPathNameW(sibling.c_str(), shortSibling, MAX_PATH), 0u);
+    ASSERT_EQ(std::wstring(shortOurs), std::wstring(shortSibling)) << "Wine no longer gives them one short name";
+    DirectoryIdentity viaShort, sib;
+    ASSERT_TRUE(IdentifyDirectory(shortOurs, &viaShort));
+    ASSERT_TRUE(IdentifyDirectory(sibling, &sib));
+    std::printf("the short name %s opens %s\n", Utf8(shortOurs).c_str(),
+                SameDirectory(viaShort, sib) ? "the sibling" : "our folder");
+
+    RunUninstaller(ours);
+
+    // A script written through the short name would stand in the sibling
+    // until it has run, and would have deleted its Config.ini when it has.
+    EXPECT_EQ(Entries(sibling), (std::vector<std::wstring>{L"Config.ini", L"save.dat"}));
+    EXPECT_EQ(ReadWholeFile(sibling + L"\\Config.ini"), std::string(UserData));
+    if (SameDirectory(viaShort, sib)) {
+        // Not the examined folder: no script, the uninstaller stays.
+        EXPECT_EQ(Entries(ours), std::vector<std::wstring>{L"Uninstall.exe"});
+    }
+    DeleteTree(games);
+}
+
+TEST_F(UninstallEndToEnd, WineCommandInterpreterLeavesTheFileAConfigLinkLeadsTo)
+{
+    const std::wstring important = L"C:\\Important-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring thesis = important + L"\\thesis.docx";
+    ASSERT_TRUE(CreateDirectoryW(important.c_str(), nullptr));
+    ASSERT_TRUE(WriteUserFile(thesis));
+    const std::wstring config = InstallDir() + L"\\Config.ini";
+    ASSERT_TRUE(DeleteFileW(config.c_str()));
+    const FileLinkRemover remover(config);
+    ASSERT_TRUE(CreateFileLink(config, thesis));
+
+    RunUninstaller(InstallDir());
+
+    EXPECT_EQ(ReadWholeFile(thesis), std::string(UserData));
+    // The link cannot be removed as a link here: it stays, and so does the
+    // uninstaller, as no script may delete through it.
+    EXPECT_FALSE(PathExists(InstallDir() + L"\\Lumarion.exe"));
+    EXPECT_FALSE(PathExists(InstallDir() + L"\\velmor_uninstall.bat"));
+    EXPECT_TRUE(PathExists(InstallDir() + L"\\Uninstall.exe"));
+}
+
+TEST_F(UninstallEndToEnd, WineCommandInterpreterRemovesAReadOnlyConfigBesideForeignData)
+{
+    ASSERT_TRUE(WriteUserFile(InstallDir() + L"\\notes.txt"));
+    ASSERT_TRUE(SetFileAttributesW((InstallDir() + L"\\Config.ini").c_str(), FILE_ATTRIBUTE_READONLY));
+
+    RunUninstaller(InstallDir());
+
+    EXPECT_EQ(Entries(InstallDir()), (std::vector<std::wstring>{L"Uninstall.exe", L"notes.txt"}));
+    EXPECT_EQ(ReadWholeFile(InstallDir() + L"\\notes.txt"), std::string(UserData));
 }
 
 TEST_F(UninstallEndToEnd, RunningClientAnswerNoChangesNothingButTheCompatibilityValue)
