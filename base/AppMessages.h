@@ -34,3 +34,7 @@ constexpr UINT OpenAddressMessage = WM_APP + 0x2D3;
 // game window's inbox.
 constexpr UINT NavigateFailedMessage = WM_APP + 0x2D4;
 constexpr UINT PageLoadedMessage = WM_APP + 0x2D5;
+
+// Posted to a running client's game window by a second start of the client:
+// come to the front, out of the tray or the taskbar.
+constexpr UINT ShowClientMessage = WM_APP + 0x2D6;

@@ -137,7 +137,11 @@ setup)
   # for one on every hide and destroy.
   lines=('Windows Registry Editor Version 5.00' ''
     '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]'
-    '"Managed"="N"' '')
+    '"Managed"="N"' ''
+    # A crash without a filter of its own ends the program at once instead
+    # of waiting in Wine's debugger.
+    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]'
+    '"Debugger"=""' '')
   if [ "$fontmap" = 1 ]; then
     lines+=('[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]'
       '"SimSun"="WenQuanYi Micro Hei"'

@@ -29,6 +29,7 @@ public:
     void Kill();
 
     DWORD id() const { return processId; }
+    HANDLE handle() const { return process.get(); }
     const TempDir& folder() const { return dir; }
 
     // The client's top-level windows (owned popups included) of a window

@@ -1,6 +1,7 @@
 #include "uninstall/UninstallDriver.h"
 
 #include "uninstall/ClientWindow.h"
+#include "uninstall/CrashDumps.h"
 #include "uninstall/DeleteTree.h"
 #include "uninstall/FeatureControls.h"
 #include "uninstall/InstallGuard.h"
@@ -66,6 +67,7 @@ int RunUninstall()
     RemoveFeatureControls(HKEY_CURRENT_USER, ClientProgramName);
 
     const UninstallPaths paths = ComputeUninstallPaths();
+    RemoveCrashDumps(paths.crashDumpFolder);
     if (!paths.desktopShortcut.empty()) {
         UnpinFromTaskbar(paths.desktopShortcut);
         RemoveEntryNoFollow(paths.desktopShortcut, false);

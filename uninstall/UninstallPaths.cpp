@@ -1,5 +1,7 @@
 #include "uninstall/UninstallPaths.h"
 
+#include "base/CrashDumpNames.h"
+
 #include "uninstall/UninstallNames.h"
 
 #include <windows.h>
@@ -49,5 +51,6 @@ UninstallPaths ComputeUninstallPaths()
     paths.desktopShortcut =
         JoinFitting(SpecialFolder(CSIDL_DESKTOPDIRECTORY), std::wstring(ProductCaption) + L".lnk");
     paths.startMenuFolder = JoinFitting(SpecialFolder(CSIDL_PROGRAMS), ProductCaption);
+    paths.crashDumpFolder = JoinFitting(SpecialFolder(CSIDL_LOCAL_APPDATA), CrashDumpSubfolder);
     return paths;
 }

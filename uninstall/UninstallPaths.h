@@ -8,6 +8,7 @@ struct UninstallPaths {
     std::wstring installDir;       // directory of the running executable
     std::wstring desktopShortcut;  // <desktop>\ZQLumavex.lnk
     std::wstring startMenuFolder;  // <Programs>\ZQLumavex
+    std::wstring crashDumpFolder;  // <local app data>\ZQLumavex\CrashDumps
 };
 
 // Full path of the running executable; empty when it does not fit 260

@@ -253,6 +253,9 @@ LRESULT CFrameGame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case BrowserWindowMessage:
         browserProxy.SetWindow(reinterpret_cast<HWND>(wParam));
         return 1;
+    case ShowClientMessage:
+        BringToFront();
+        return 1;
     default:
         return CImageDialog::HandleMessage(message, wParam, lParam);
     }
@@ -775,6 +778,18 @@ int CFrameGame::OnBossKey(WPARAM id)
     if (hiddenToTray)
         ShowFromTray();
     return 0;
+}
+
+void CFrameGame::BringToFront()
+{
+    if (!IsWindowHandle())
+        return;
+    if (hiddenToTray)
+        ShowFromTray();
+    else if (IsIconic(hwnd))
+        // As a click on the taskbar button would.
+        SendMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    SetForegroundWindow(hwnd);
 }
 
 void CFrameGame::ShowFromTray()

@@ -81,6 +81,9 @@ public:
     void EnterGameMode();
     void ToggleFullScreen();
     int OnBossKey(WPARAM id);
+    // Another start of the client asked for this one: out of the tray or
+    // the taskbar, to the front.
+    void BringToFront();
     int OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnTrayMenuClick(CImageItem* row);
     void OnToolsMenuClick(CImageItem* row);

@@ -18,8 +18,11 @@
 
 #include <windows.h>
 
+#include <dbghelp.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <atomic>
@@ -1184,4 +1187,136 @@ TEST_F(ClientEndToEnd, AnUnreachableSiteShowsTheOfflinePanelWhichRetriesAndGoesW
         ASSERT_TRUE(screen.ok());
         EXPECT_EQ(buttonFill(screen), 0) << "the panel is still drawn";
     }
+}
+
+namespace {
+
+// Every visible game window on the desktop, of whatever process.
+size_t GameWindowsShown()
+{
+    size_t count = 0;
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"lumavexor", nullptr); w;
+         w = FindWindowExW(nullptr, w, L"lumavexor", nullptr))
+        count += IsWindowVisible(w) ? 1 : 0;
+    return count;
+}
+
+std::wstring DumpFolder()
+{
+    wchar_t local[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+    return std::wstring(local) + L"\\ZQLumavex\\CrashDumps";
+}
+
+std::vector<std::wstring> DumpFiles()
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found = {};
+    const ScopedFind search = MakeScopedFind(FindFirstFileW((DumpFolder() + L"\\*.dmp").c_str(), &found));
+    if (search) {
+        do {
+            names.push_back(found.cFileName);
+        } while (FindNextFileW(search.get(), &found));
+    }
+    return names;
+}
+
+// An access violation on a new thread of `process`, as a fault anywhere in
+// the client would raise.
+bool CrashInside(HANDLE process)
+{
+    ScopedHandle thread(CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(0x10),
+                                           nullptr, 0, nullptr));
+    return thread != nullptr;
+}
+
+// The exception stream of a minidump file, as a debugger would read it.
+bool DumpHasException(const std::wstring& path)
+{
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file || file.get() == INVALID_HANDLE_VALUE)
+        return false;
+    ScopedHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping)
+        return false;
+    void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
+    if (!view)
+        return false;
+    MINIDUMP_DIRECTORY* directory = nullptr;
+    void* stream = nullptr;
+    ULONG size = 0;
+    const bool found = MiniDumpReadDumpStream(view, ExceptionStream, &directory, &stream, &size) && stream &&
+                       size >= sizeof(MINIDUMP_EXCEPTION_STREAM) &&
+                       static_cast<MINIDUMP_EXCEPTION_STREAM*>(stream)->ExceptionRecord.ExceptionCode ==
+                           EXCEPTION_ACCESS_VIOLATION;
+    UnmapViewOfFile(view);
+    return found;
+}
+
+} // namespace
+
+TEST_F(ClientEndToEnd, ASecondStartBringsTheRunningClientBackFromTheTrayAndLeaves)
+{
+    ASSERT_TRUE(StartInGameView("type=3&server_id=12"));
+    const std::vector<HWND> iconsBefore = TrayIcons();
+    ASSERT_TRUE(PressUntil(GameFocus(), {VK_MENU, 'D'}, [&] {
+        return !IsWindowVisible(game) && NewTrayIcons(iconsBefore).size() == 1;
+    }, 5000));
+
+    ClientProcess second(Widen(LUMARION_CLIENT_EXE), "[Common]\r\nParam=?e2e=" + nonce + "\r\n[Sites]\r\nPlatform=" +
+                                                         platform + "\r\n");
+    const DWORD started = GetTickCount();
+    ASSERT_TRUE(second.Start());
+    DWORD code = 1234;
+    EXPECT_TRUE(second.WaitForExit(2000, code)) << "the second start did not end within 2 s";
+    EXPECT_EQ(code, 0u);
+    EXPECT_LT(GetTickCount() - started, 2500u);
+
+    // The first one is back, on top, without its icon; no second client
+    // came up, and the site saw no second landing request.
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(game) && NewTrayIcons(iconsBefore).empty(); }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == game; }, 3000));
+    EXPECT_EQ(GameWindowsShown(), 1u);
+    EXPECT_EQ(siteLog->Count("GET /lander/qmvt?e2e=" + nonce), 0u);
+}
+
+TEST_F(ClientEndToEnd, ACrashLeavesOneReadableDumpNoIconAndOnlyTheNewestFive)
+{
+    for (const std::wstring& name : DumpFiles())
+        DeleteFileW((DumpFolder() + L"\\" + name).c_str());
+    ASSERT_TRUE(StartInGameView("type=3&server_id=13"));
+    const std::vector<HWND> iconsBefore = TrayIcons();
+    ASSERT_TRUE(PressUntil(GameFocus(), {VK_MENU, 'D'}, [&] {
+        return !IsWindowVisible(game) && NewTrayIcons(iconsBefore).size() == 1;
+    }, 5000));
+
+    ASSERT_TRUE(CrashInside(client->handle()));
+    DWORD code = 0;
+    ASSERT_TRUE(client->WaitForExit(10000, code)) << "the crashed client did not end";
+    EXPECT_EQ(code, static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+    const std::vector<std::wstring> dumps = DumpFiles();
+    ASSERT_EQ(dumps.size(), 1u);
+    const std::wstring suffix = L"-" + std::to_wstring(client->id()) + L".dmp";
+    EXPECT_EQ(dumps[0].rfind(L"Lumarion-", 0), 0u) << Utf8(dumps[0]);
+    EXPECT_EQ(dumps[0].size(), std::wstring(L"Lumarion-yyyyMMdd-HHmmss").size() + suffix.size()) << Utf8(dumps[0]);
+    EXPECT_EQ(dumps[0].compare(dumps[0].size() - suffix.size(), suffix.size(), suffix), 0) << Utf8(dumps[0]);
+    EXPECT_TRUE(DumpHasException(DumpFolder() + L"\\" + dumps[0]));
+    EXPECT_TRUE(NewTrayIcons(iconsBefore).empty()) << "the crashed client left its icon";
+    game = nullptr;
+
+    // Five more crashes: the newest five dumps stay.
+    DWORD lastId = 0;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(StartClient("?e2e=" + nonce + "&view=login"));
+        ASSERT_TRUE(CrashInside(client->handle()));
+        ASSERT_TRUE(client->WaitForExit(10000, code));
+        lastId = client->id();
+    }
+    game = nullptr;
+    const std::vector<std::wstring> kept = DumpFiles();
+    EXPECT_EQ(kept.size(), 5u);
+    const std::wstring lastSuffix = L"-" + std::to_wstring(lastId) + L".dmp";
+    EXPECT_TRUE(std::any_of(kept.begin(), kept.end(), [&](const std::wstring& n) {
+        return n.size() > lastSuffix.size() && n.compare(n.size() - lastSuffix.size(), lastSuffix.size(), lastSuffix) == 0;
+    })) << "the newest dump is missing";
 }
