@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 wine32:i386
   xvfb xdotool imagemagick x11-utils
+  pulseaudio
   fonts-wqy-microhei
   googletest
   nsis

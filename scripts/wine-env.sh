@@ -3,7 +3,7 @@
 # font mapping, a private home, a private Xvfb display and the local test
 # site on loopback (port in DIR/site.port, requests logged to DIR/site.log).
 #   wine-env.sh setup DIR [--browser-double DLL] [--open-probe EXE] [--no-font-mapping]
-#                         [--desktop-keeper EXE]
+#                         [--desktop-keeper EXE] [--audio]
 #       create it (replacing an older one in DIR); with --browser-double the
 #       prefix's web-browser control is replaced by the scripted test double;
 #       with --open-probe EXE that program stands in for the default web
@@ -11,7 +11,9 @@
 #       shell is appended to DIR/opened.log instead of being shown; with
 #       --no-font-mapping "宋体" stays unknown, as on a system without SimSun;
 #       with --desktop-keeper EXE (tests/support/DesktopKeeper.exe) the
-#       Wine desktop is started before setup ends and kept for the whole run
+#       Wine desktop is started before setup ends and kept for the whole run;
+#       with --audio a private PulseAudio server with a null sink gives Wine
+#       a sound device (wine-run.sh points programs at DIR/pulse.sock)
 #   wine-env.sh teardown DIR  stop its processes and remove the prefix
 set -euo pipefail
 
@@ -22,11 +24,13 @@ double=""
 probe=""
 fontmap=1
 keeper=""
+audio=0
 while [ $# -gt 0 ]; do
   case "$1" in
   --browser-double) double=${2:?DLL path}; shift 2 ;;
   --open-probe) probe=${2:?probe path}; shift 2 ;;
   --no-font-mapping) fontmap=0; shift ;;
+  --audio) audio=1; shift ;;
   --desktop-keeper) keeper=$(realpath -m "${2:?keeper path}"); shift 2 ;;
   *) echo "unknown option $1" >&2; exit 2 ;;
   esac
@@ -60,11 +64,12 @@ stop_env() {
     WINEPREFIX="$dir/prefix" wineserver -w 2>/dev/null || true
   fi
   local pidfile pid word
-  for pidfile in "$dir/xvfb.pid" "$dir/site.pid"; do
+  for pidfile in "$dir/xvfb.pid" "$dir/site.pid" "$dir/pulse.pid"; do
     [ -f "$pidfile" ] || continue
     pid=$(cat "$pidfile")
     word=Xvfb
     [ "$pidfile" = "$dir/site.pid" ] && word=demo_site.py
+    [ "$pidfile" = "$dir/pulse.pid" ] && word=pulseaudio
     if [ -n "$pid" ] && ours "$pid" "$word"; then
       kill "$pid" 2>/dev/null || true
       for _ in $(seq 50); do
@@ -84,7 +89,7 @@ wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
 failed() {
   local rc=$? line=$1 command=$2 log
   echo "wine-env.sh $action $dir: line $line: '$command' failed with exit code $rc" >&2
-  for log in "$dir/wineboot.log" "$dir/regedit.log" "$dir/xvfb.log" "$dir/site.out" "$dir/keeper.log"; do
+  for log in "$dir/wineboot.log" "$dir/regedit.log" "$dir/xvfb.log" "$dir/site.out" "$dir/keeper.log" "$dir/pulse.log"; do
     if [ -s "$log" ]; then
       echo "--- $log" >&2
       tail -n 40 "$log" >&2
@@ -99,8 +104,23 @@ setup)
   stop_env
   rm -rf "$dir/prefix" "$dir/home" "$dir/ready" "$dir/display" "$dir/site.port" "$dir/site.log" \
     "$dir/wineboot.log" "$dir/regedit.log" "$dir/xvfb.log" "$dir/site.out" \
-    "$dir/keeper.log" "$dir/desktop.ready"
+    "$dir/keeper.log" "$dir/desktop.ready" "$dir/pulse.sock" "$dir/pulse.log" "$dir/pulse"
   mkdir -p "$dir/home" "$dir/artifacts"
+
+  if [ "$audio" = 1 ]; then
+    # Its own home and runtime folder: nothing of the machine's sound setup
+    # is used or changed. The null sink plays into nothing.
+    mkdir -p "$dir/pulse/xdg"
+    HOME="$dir/pulse" XDG_RUNTIME_DIR="$dir/pulse/xdg" setsid pulseaudio -n --daemonize=no \
+      --exit-idle-time=-1 --load=module-null-sink \
+      --load="module-native-protocol-unix socket=$dir/pulse.sock" </dev/null >"$dir/pulse.log" 2>&1 &
+    echo $! >"$dir/pulse.pid"
+    for _ in $(seq 100); do
+      [ -S "$dir/pulse.sock" ] && break
+      sleep 0.1
+    done
+    [ -S "$dir/pulse.sock" ] || { echo "PulseAudio did not start" >&2; cat "$dir/pulse.log" >&2; exit 1; }
+  fi
 
   setsid python3 "$root/tools/demo_site.py" --port-file "$dir/site.port" --log "$dir/site.log" \
     </dev/null >"$dir/site.out" 2>&1 &

@@ -19,6 +19,10 @@ export DISPLAY=":$(tr -d '\n' <"$dir/display")"
 export WINEDEBUG="${LUMARION_WINEDEBUG:-fixme-all}"
 export WINEDLLOVERRIDES="${LUMARION_WINEDLLOVERRIDES:-mscoree=}"
 export LUMARION_TEST_ENV="$dir"
+# An environment with its own sound server (wine-env.sh --audio).
+if [ -S "$dir/pulse.sock" ]; then
+  export PULSE_SERVER="unix:$dir/pulse.sock"
+fi
 # Test programs are 64-bit; the generic launcher would try the 32-bit loader.
 wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
 # Wine daemons a program starts (the desktop, rpcss, ...) inherit its output

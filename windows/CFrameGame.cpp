@@ -204,6 +204,8 @@ void CFrameGame::OnDestroy()
     // No ghost icon and no stolen key once the client is gone.
     trayIcon.Hide();
     hiddenToTray = false;
+    // The system keeps a session's mute for the next run.
+    audioMute.Close();
     bossKeyHotKey.reset();
 
     if (backWindow.hwnd && IsWindow(backWindow.hwnd)) {
@@ -773,6 +775,8 @@ int CFrameGame::OnBossKey(WPARAM id)
         trayIcon.Show();
         ShowWindow(hwnd, SW_HIDE);
         hiddenToTray = true;
+        // Hidden means silent too.
+        audioMute.Mute();
         return 0;
     }
     if (hiddenToTray)
@@ -795,6 +799,7 @@ void CFrameGame::BringToFront()
 void CFrameGame::ShowFromTray()
 {
     trayIcon.Hide();
+    audioMute.Restore();
     if (IsWindowHandle()) {
         ShowWindow(hwnd, SW_SHOW);
         InvalidateRect(hwnd, nullptr, TRUE);
@@ -842,6 +847,7 @@ void CFrameGame::OnTrayMenuClick(CImageItem* row)
     switch (row ? row->id : 0) {
     case OpenGameItemId:
         hiddenToTray = false;
+        audioMute.Restore();
         ShowIfWindow(hwnd, SW_SHOW);
         trayIcon.Hide();
         if (IsWindowHandle())

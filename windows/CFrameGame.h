@@ -9,6 +9,7 @@
 #include "ui/GdiPlusInclude.h"
 #include "windows/BossKey.h"
 #include "windows/BrowserInbox.h"
+#include "windows/CAudioMute.h"
 #include "windows/CFrameBack.h"
 #include "windows/COfflinePanel.h"
 #include "windows/GameConfig.h"
@@ -140,6 +141,8 @@ public:
     int configVirtualKey = 0;
     CTrayIcon trayIcon;
     bool hiddenToTray = false;
+    // The client's sound, silenced while hidden.
+    CAudioMute audioMute;
     // The boss key actually registered (Alt+D when the configured one could
     // not be); held for as long as the game view lasts.
     BossKey bossKey = DefaultBossKey;

@@ -9,6 +9,7 @@
 #include "TestFiles.h"
 #include "app/gameApp.h"
 #include "base/AppMessages.h"
+#include "base/ComPtr.h"
 #include "browser/CHtmlAppManager.h"
 #include "ui/CImageButton.h"
 #include "ui/CImageItem.h"
@@ -16,8 +17,11 @@
 #include "windows/GameAddress.h"
 #include "RectAssert.h"
 
+#include <audiopolicy.h>
+#include <mmsystem.h>
 #include <strsafe.h>
 
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <thread>
@@ -1014,4 +1018,85 @@ TEST_F(FrameGame, AFailedPageIsReplacedByThePanelWhoseButtonRetriesOnceUntilAPag
     // Closed while offline: no retry starts any more.
     DestroyWindow(game.hwnd);
     EXPECT_EQ(game.offlineRetry.StartRetry(), L"");
+}
+
+namespace {
+
+// A second of a tone, as a page's music would play in this process's
+// default sound session.
+std::vector<char> ToneWave()
+{
+    const DWORD rate = 8000;
+    const DWORD samples = rate;
+    std::vector<char> wave(44 + samples);
+    auto put32 = [&](size_t at, DWORD v) { memcpy(&wave[at], &v, 4); };
+    auto put16 = [&](size_t at, WORD v) { memcpy(&wave[at], &v, 2); };
+    memcpy(&wave[0], "RIFF", 4);
+    put32(4, 36 + samples);
+    memcpy(&wave[8], "WAVEfmt ", 8);
+    put32(16, 16);
+    put16(20, WAVE_FORMAT_PCM);
+    put16(22, 1);
+    put32(24, rate);
+    put32(28, rate);
+    put16(32, 1);
+    put16(34, 8);
+    memcpy(&wave[36], "data", 4);
+    put32(40, samples);
+    for (DWORD i = 0; i < samples; ++i)
+        wave[44 + i] = static_cast<char>((i / 8) % 2 ? 0xC0 : 0x40);
+    return wave;
+}
+
+} // namespace
+
+TEST_F(FrameGame, BossKeySilencesTheClientWhileHiddenAndGivesThePlayersMuteBack)
+{
+    // COM as on the client's main thread.
+    struct Com {
+        const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        ~Com()
+        {
+            if (SUCCEEDED(result))
+                CoUninitialize();
+        }
+    } com;
+    // The environment has a sound device (a server with a null output), and
+    // the tone plays in this process's session.
+    const std::vector<char> tone = ToneWave();
+    ASSERT_TRUE(PlaySoundW(reinterpret_cast<LPCWSTR>(tone.data()), nullptr, SND_MEMORY | SND_ASYNC | SND_LOOP));
+    EnterGameView();
+    // The session as the game window holds it (the mixer's view on Windows).
+    ISimpleAudioVolume* raw = game.audioMute.Session();
+    ASSERT_NE(raw, nullptr) << "no sound session";
+    raw->AddRef();
+    ComPtr<ISimpleAudioVolume> session(raw);
+    auto muted = [&] {
+        BOOL state = FALSE;
+        EXPECT_EQ(session->GetMute(&state), S_OK);
+        return state != FALSE;
+    };
+    ASSERT_FALSE(muted());
+
+    SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, MAKELPARAM(MOD_ALT, 'D'));
+    ASSERT_TRUE(game.hiddenToTray);
+    EXPECT_TRUE(muted()) << "hidden but not silent";
+    SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, MAKELPARAM(MOD_ALT, 'D'));
+    ASSERT_FALSE(game.hiddenToTray);
+    EXPECT_FALSE(muted()) << "back but still silent";
+
+    // Muted by the player: hiding and showing (here from the icon) leave it so.
+    ASSERT_EQ(session->SetMute(TRUE, nullptr), S_OK);
+    SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, MAKELPARAM(MOD_ALT, 'D'));
+    EXPECT_EQ(SendMessageW(game.hwnd, TrayNotifyMessage, 128, WM_LBUTTONDBLCLK), 0);
+    ASSERT_FALSE(game.hiddenToTray);
+    EXPECT_TRUE(muted()) << "the player's own mute was undone";
+
+    // Closed while hidden: the next run does not start silent.
+    ASSERT_EQ(session->SetMute(FALSE, nullptr), S_OK);
+    SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, MAKELPARAM(MOD_ALT, 'D'));
+    ASSERT_TRUE(muted());
+    DestroyWindow(game.hwnd);
+    EXPECT_FALSE(muted());
+    PlaySoundW(nullptr, nullptr, 0);
 }
