@@ -778,7 +778,14 @@ TEST_F(ClientEndToEnd, GameViewIsMaximisedInItsShadowOpensPagesInTheDefaultBrows
     const POINT fullScreenButton = ScreenPoint(game, AnchoredCentreX(right, FullScreenAnchor, TitleButtonWidth), 12);
     HWND tip = nullptr;
     ASSERT_TRUE(HoverUntil(fullScreenButton, [&] { return (tip = VisibleClientWindow(L"ToolTip")) != nullptr; }));
-    EXPECT_TRUE(HoverUntil(ScreenPoint(game, right / 2, 400), [&] { return !IsWindowVisible(tip); }));
+    const POINT page = ScreenPoint(game, right / 2, 400);
+    const bool hidden = HoverUntil(page, [&] { return !IsWindowVisible(tip); });
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    wchar_t under[64] = {};
+    GetClassNameW(WindowFromPoint(cursor), under, 64);
+    EXPECT_TRUE(hidden) << "cursor " << cursor.x << ", " << cursor.y << " over " << Utf8(under) << ", tooltips shown "
+                        << client->Windows(L"ToolTip").size() << ", visible:" << ClientWindows();
 }
 
 TEST_F(ClientEndToEnd, FullScreenTogglesWithF10AndEscFromTheWindowAndFromThePage)
