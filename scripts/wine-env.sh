@@ -56,6 +56,17 @@ ours() {
   [ -r "/proc/$1/cmdline" ] && tr '\0' ' ' <"/proc/$1/cmdline" | grep -qF -- "$2"
 }
 
+# Polls (every 0.1 s, at most TRIES times) until the command succeeds.
+wait_until() {
+  local tries=$1
+  shift
+  for _ in $(seq "$tries"); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 stop_env() {
   if [ -d "$dir/prefix" ]; then
     # Ended and waited for: a server still shutting down keeps the socket of
@@ -115,11 +126,7 @@ setup)
       --exit-idle-time=-1 --load=module-null-sink \
       --load="module-native-protocol-unix socket=$dir/pulse.sock" </dev/null >"$dir/pulse.log" 2>&1 &
     echo $! >"$dir/pulse.pid"
-    for _ in $(seq 100); do
-      [ -S "$dir/pulse.sock" ] && break
-      sleep 0.1
-    done
-    [ -S "$dir/pulse.sock" ] || { echo "PulseAudio did not start" >&2; cat "$dir/pulse.log" >&2; exit 1; }
+    wait_until 100 test -S "$dir/pulse.sock" || { echo "PulseAudio did not start" >&2; cat "$dir/pulse.log" >&2; exit 1; }
   fi
 
   setsid python3 "$root/tools/demo_site.py" --port-file "$dir/site.port" --log "$dir/site.log" \
@@ -132,11 +139,7 @@ setup)
   setsid Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset \
     3>"$dir/display" </dev/null >"$dir/xvfb.log" 2>&1 &
   echo $! >"$dir/xvfb.pid"
-  for _ in $(seq 100); do
-    [ -s "$dir/display" ] && break
-    sleep 0.1
-  done
-  [ -s "$dir/display" ] || { echo "Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
+  wait_until 100 test -s "$dir/display" || { echo "Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
 
   export WINEPREFIX="$dir/prefix" HOME="$dir/home" WINEDEBUG=-all
   export DISPLAY=":$(tr -d '\n' <"$dir/display")"
@@ -192,17 +195,9 @@ setup)
     # silently. Started after the registry import: the desktop reads it.
     (cd "$dir/home" && exec setsid "$wine64" "$keeper" "$(windows_path "$dir/desktop.ready")" \
       </dev/null >"$dir/keeper.log" 2>&1) &
-    for _ in $(seq 600); do
-      [ -f "$dir/desktop.ready" ] && break
-      sleep 0.1
-    done
-    [ -f "$dir/desktop.ready" ] || { echo "the desktop did not start" >&2; cat "$dir/keeper.log" >&2; exit 1; }
+    wait_until 600 test -f "$dir/desktop.ready" || { echo "the desktop did not start" >&2; cat "$dir/keeper.log" >&2; exit 1; }
   fi
-  for _ in $(seq 50); do
-    [ -s "$dir/site.port" ] && break
-    sleep 0.1
-  done
-  [ -s "$dir/site.port" ] || { echo "test site did not start" >&2; cat "$dir/site.out" >&2; exit 1; }
+  wait_until 50 test -s "$dir/site.port" || { echo "test site did not start" >&2; cat "$dir/site.out" >&2; exit 1; }
   touch "$dir/ready"
   echo "wine environment ready: prefix $WINEPREFIX, display $DISPLAY, site port $(cat "$dir/site.port")${double:+, browser double $double}${probe:+, default browser $probe}"
   ;;
