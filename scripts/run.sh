@@ -70,8 +70,14 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 export WINEPREFIX="$prefix" HOME="$run/home" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
-[ -f "$WINEPREFIX/system.reg" ] || "$wine64" wineboot -i >/dev/null 2>&1
+wine64_loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
+# Without address randomisation: Debian's Wine has no preloader to reserve
+# the addresses Windows programs expect before the kernel places the loader's
+# heap, and now and then that heap lies over the shared user data page
+# (0x7ffe0000); the program then dies before its first line ("failed to map
+# the shared user data: c0000018", exit code 1).
+wine64() { setarch -R "$wine64_loader" "$@"; }
+[ -f "$WINEPREFIX/system.reg" ] || wine64 wineboot -i >/dev/null 2>&1
 # "宋体"/"SimSun" are not installed; map both to the CJK font we have. A
 # private Xvfb has no window manager: unmanaged windows keep Wine from
 # waiting for one (maximising, hiding); a real display keeps its own.
@@ -93,7 +99,7 @@ printf '%s\r\n' "${lines[@]}" | iconv -f UTF-8 -t UTF-16LE >"$run/setup.reg.body
 { printf '\xff\xfe'; cat "$run/setup.reg.body"; } >"$run/setup.reg"
 rm -f "$run/setup.reg.body"
 regfile=$(realpath "$run/setup.reg")
-"$wine64" regedit /S "Z:${regfile//\//\\}" >/dev/null 2>&1
+wine64 regedit /S "Z:${regfile//\//\\}" >/dev/null 2>&1
 if [ "$double" = 1 ]; then
   echo "web-browser control: the scripted stand-in (tests/browserdouble); the game view follows the login view after a few seconds"
 else
@@ -110,7 +116,7 @@ wait_for_request() {
 }
 
 set +e
-"$wine64" "$run/app/Lumarion.exe" &
+wine64 "$run/app/Lumarion.exe" &
 client=$!
 if [ -n "$xvfb" ]; then
   code=0

@@ -94,7 +94,13 @@ stop_env() {
 
 # The 64-bit loader, called directly: the generic `wine` launcher prefers the
 # 32-bit loader when wine32 is installed, and some kernels cannot run it.
-wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wine64_loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
+# Without address randomisation: Debian's Wine has no preloader to reserve
+# the addresses Windows programs expect before the kernel places the loader's
+# heap, and now and then that heap lies over the shared user data page
+# (0x7ffe0000); the program then dies before its first line ("failed to map
+# the shared user data: c0000018", exit code 1).
+wine64() { setarch -R "$wine64_loader" "$@"; }
 
 # A failing step says which one and shows the output it left.
 failed() {
@@ -152,7 +158,7 @@ setup)
   # which then loses the race for the socket ("chdir to .../server-...").
   mkdir -p "$WINEPREFIX"
   setsid -w wineserver -p </dev/null >/dev/null 2>&1
-  "$wine64" wineboot -i >"$dir/wineboot.log" 2>&1
+  wine64 wineboot -i >"$dir/wineboot.log" 2>&1
 
   # One registry import for everything (each Wine program start costs).
   # "SimSun"/"宋体" are not installed; map both to the CJK font we have.
@@ -188,12 +194,12 @@ setup)
   printf '%s\r\n' "${lines[@]}" | iconv -f UTF-8 -t UTF-16LE >"$reg.body"
   { printf '\xff\xfe'; cat "$reg.body"; } >"$reg"
   rm -f "$reg.body"
-  "$wine64" regedit /S "$(windows_path "$reg")" >"$dir/regedit.log" 2>&1
+  wine64 regedit /S "$(windows_path "$reg")" >"$dir/regedit.log" 2>&1
   if [ -n "$keeper" ]; then
     # The desktop lives as long as one program uses it; without one, Wine
     # closes it between tests and a test starting at that moment dies
     # silently. Started after the registry import: the desktop reads it.
-    (cd "$dir/home" && exec setsid "$wine64" "$keeper" "$(windows_path "$dir/desktop.ready")" \
+    (cd "$dir/home" && exec setsid setarch -R "$wine64_loader" "$keeper" "$(windows_path "$dir/desktop.ready")" \
       </dev/null >"$dir/keeper.log" 2>&1) &
     wait_until 600 test -f "$dir/desktop.ready" || { echo "the desktop did not start" >&2; cat "$dir/keeper.log" >&2; exit 1; }
   fi

@@ -24,7 +24,13 @@ if [ -S "$dir/pulse.sock" ]; then
   export PULSE_SERVER="unix:$dir/pulse.sock"
 fi
 # Test programs are 64-bit; the generic launcher would try the 32-bit loader.
-wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wine64_loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
+# Without address randomisation: Debian's Wine has no preloader to reserve
+# the addresses Windows programs expect before the kernel places the loader's
+# heap, and now and then that heap lies over the shared user data page
+# (0x7ffe0000); the program then dies before its first line ("failed to map
+# the shared user data: c0000018", exit code 1).
+wine64() { setarch -R "$wine64_loader" "$@"; }
 # Wine daemons a program starts (the desktop, rpcss, ...) inherit its output
 # descriptors and outlive it; CTest would wait for them to close. Give them
 # files instead and pass the output on afterwards.
@@ -32,7 +38,7 @@ out=$(mktemp)
 err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
 set +e
-"$wine64" "$@" </dev/null >"$out" 2>"$err"
+wine64 "$@" </dev/null >"$out" 2>"$err"
 rc=$?
 set -e
 cat "$out"

@@ -1,11 +1,11 @@
 // Keeps a test environment's desktop alive for the whole run.
 //   DesktopKeeper.exe READYFILE
-// Wine closes a desktop (its explorer.exe and, as the display's last client,
-// the X server's state with it) about ten seconds after the last program
-// that uses it has ended, and a program that starts while that happens dies
-// before its first line. This program attaches to the desktop, waits until
-// the desktop window exists, writes READYFILE and then sleeps until the
-// environment's wineserver is stopped. It shows no window.
+// Wine closes a desktop (its explorer.exe, and with it the display's
+// last client) a second after the last program that uses it has ended; the
+// next program then waits about ten seconds for a new desktop. This program
+// attaches to the desktop, waits until the desktop window exists, writes
+// READYFILE and then sleeps until the environment's wineserver is stopped.
+// It shows no window.
 #include <windows.h>
 
 #include <shellapi.h>
