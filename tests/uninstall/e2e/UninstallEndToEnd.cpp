@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -234,16 +236,47 @@ HWND ClientWindowOf(DWORD processId)
 }
 
 template <typename Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs)
+bool WaitFor(Condition condition, DWORD timeoutMs, DWORD pollMs = 50)
 {
     const DWORD start = GetTickCount();
     while (!condition()) {
         if (GetTickCount() - start > timeoutMs)
             return false;
-        Sleep(50);
+        Sleep(pollMs);
     }
     return true;
 }
+
+// Every thread of a process stopped for as long as this lives, so that a
+// test can change the world at a chosen point of the process's run.
+class ThreadsSuspended {
+public:
+    explicit ThreadsSuspended(DWORD processId)
+    {
+        const ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+        THREADENTRY32 entry = {};
+        entry.dwSize = sizeof(entry);
+        if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE || !Thread32First(snapshot.get(), &entry))
+            return;
+        do {
+            if (entry.th32OwnerProcessID != processId)
+                continue;
+            ScopedHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
+            if (thread && SuspendThread(thread.get()) != static_cast<DWORD>(-1))
+                threads.push_back(std::move(thread));
+        } while (Thread32Next(snapshot.get(), &entry));
+    }
+    ~ThreadsSuspended()
+    {
+        for (const ScopedHandle& thread : threads)
+            ResumeThread(thread.get());
+    }
+    ThreadsSuspended(const ThreadsSuspended&) = delete;
+    ThreadsSuspended& operator=(const ThreadsSuspended&) = delete;
+
+private:
+    std::vector<ScopedHandle> threads;
+};
 
 const char UserData[] = "the user's own words";
 
@@ -436,7 +469,7 @@ TEST_F(UninstallEndToEnd, WithoutClientNothingIsAskedAndTheScriptIsStarted)
 
     EXPECT_TRUE(CompatibilityValueSet());
     ExpectRemoved();
-    EXPECT_TRUE(WaitFor([] { return PathExists(StandInLog()); }, 5000));
+    EXPECT_TRUE(WaitFor([] { return !ReadWholeFile(StandInLog()).empty(); }, 5000));
     ExpectScriptStartedFromParent();
 }
 
@@ -486,11 +519,15 @@ TEST_F(UninstallEndToEnd, WineCommandInterpreterLeavesUserDataBehindAFolderSwapp
     // Our files are gone, the uninstaller waits its second before the script.
     ASSERT_TRUE(WaitFor([] {
         return !PathExists(InstallDir() + L"\\Lumarion.exe") && !PathExists(InstallDir() + L"\\Config.ini");
-    }, 20000));
-    // In that second: the folder goes aside, a link to the user's pictures
-    // takes its place.
-    ASSERT_TRUE(MoveFileW(InstallDir().c_str(), moved.c_str())) << GetLastError();
-    ASSERT_TRUE(CreateDirectoryLink(InstallDir(), photos));
+    }, 20000, 1));
+    {
+        // Held still in that second (however busy the machine): the folder
+        // goes aside, a link to the user's pictures takes its place.
+        const ThreadsSuspended held(uninstaller.id);
+        ASSERT_FALSE(PathExists(InstallDir() + L"\\velmor_uninstall.bat")) << "caught after the pause";
+        ASSERT_TRUE(MoveFileW(InstallDir().c_str(), moved.c_str())) << GetLastError();
+        ASSERT_TRUE(CreateDirectoryLink(InstallDir(), photos));
+    }
     ASSERT_EQ(WaitForSingleObject(uninstaller.handle.get(), 20000), WAIT_OBJECT_0);
 
     // A script written there would be in the folder until it has run, and
@@ -619,7 +656,7 @@ TEST_F(UninstallEndToEnd, RunningClientAnswerYesClosesItAndRemovesEverything)
     EXPECT_EQ(ExitCode(client), 0u);
     EXPECT_EQ(ClientWindowOf(client.id), nullptr);
     ExpectRemoved();
-    EXPECT_TRUE(WaitFor([] { return PathExists(StandInLog()); }, 5000));
+    EXPECT_TRUE(WaitFor([] { return !ReadWholeFile(StandInLog()).empty(); }, 5000));
     ExpectScriptStartedFromParent();
 }
 
@@ -680,7 +717,7 @@ TEST_F(UninstallEndToEnd, SetupInstallsIntoAFolderOfItsOwnAndRefusesSomeoneElses
     EXPECT_TRUE(PathExists(keep));
     EXPECT_EQ(Entries(games), (std::vector<std::wstring>{L"OtherGame", L"ZQLumavex"}));
     EXPECT_EQ(Entries(ownFolder), (std::vector<std::wstring>{L"Uninstall.exe", L"velmor_uninstall.bat"}));
-    EXPECT_TRUE(WaitFor([] { return PathExists(StandInLog()); }, 5000));
+    EXPECT_TRUE(WaitFor([] { return !ReadWholeFile(StandInLog()).empty(); }, 5000));
     ExpectScriptStartedFromParent(ownFolder);
 
     // A folder of the same name that holds someone else's files is refused,
