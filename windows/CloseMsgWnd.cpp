@@ -30,6 +30,10 @@ DialogResult CloseMsgWnd::ShowModal(HWND owner)
     const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     if (!Create(0, nullptr, nullptr, style, left, top, minWidth, minHeight, owner))
         return dialogResult;
+    // Never block the other windows under a dialog the user cannot see: a
+    // layered picture the system refused is painted the ordinary way.
+    if (!painter.OnScreen())
+        painter.LeaveLayered();
     ownersBlocked.Block(hwnd);
     RunModalLoop();
     // However the loop ended (the owner may have gone too).
