@@ -11,8 +11,11 @@ std::unique_ptr<Gdiplus::Font> TryFamily(const wchar_t* family, Gdiplus::REAL po
 {
     if (!family || !family[0])
         return nullptr;
+    // In pixels of the 96-DPI layout, whatever the DC's DPI: the painter's
+    // scale then sizes text like everything else, once.
+    const Gdiplus::REAL pixels = points * 96 / 72;
     std::unique_ptr<Gdiplus::Font> font(
-        new Gdiplus::Font(family, points, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint));
+        new Gdiplus::Font(family, pixels, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel));
     if (font->GetLastStatus() != Gdiplus::Ok || !font->IsAvailable())
         return nullptr;
     return font;
