@@ -1,10 +1,14 @@
 // ctest: dpi-144
 // A painter at 144 DPI: layout stays in 96-DPI units, the screen gets 1.5x.
 #include "ImageProbe.h"
+#include "Input.h"
 #include "RectAssert.h"
 #include "TestApp.h"
 
+#include "ui/CImageItem.h"
+#include "ui/CImageMenu.h"
 #include "ui/CImagePaint.h"
+#include "ui/CImageTipCtrl.h"
 
 #include <gtest/gtest.h>
 
@@ -95,4 +99,42 @@ TEST_F(ScaledPaint, PicturesCaptionsAndPointerFollowTheWindowsScale)
     EXPECT_NEAR(ratio, 1.5, 0.2) << captionAt144 << " px at 144 DPI, " << captionAt96 << " at 96";
     DestroyWindow(p);
     DestroyWindow(h);
+}
+
+TEST_F(ScaledPaint, MenuAndTooltipTakeTheScaleAndMapThePointer)
+{
+    CImageMenu menu;
+    for (int id = 1; id <= 3; ++id)
+        menu.painter.AddItem(id);
+    menu.ShowAt(POINT{200, 300});
+    ASSERT_NE(menu.hwnd, nullptr);
+    EXPECT_EQ(menu.painter.target.Dpi(), 144u);
+    RECT r = {};
+    GetWindowRect(menu.hwnd, &r);
+    // 96 x 72 in layout units: three rows of 24.
+    EXPECT_TRUE(RectIs(r, 200, 300, 344, 408));
+    // Device (50, 40) is layout (33, 26): the second row.
+    SendMessageW(menu.hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(50, 40));
+    ASSERT_NE(menu.painter.hotItem, nullptr);
+    EXPECT_EQ(menu.painter.hotItem->id, 2);
+    DestroyWindow(menu.hwnd);
+
+    CImageTipCtrl tip;
+    ASSERT_TRUE(tip.Create(0, L"ToolTip", nullptr, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr));
+    ASSERT_TRUE(SettleCursorAt(600, 500));
+    tip.SetTipText(L"\u5237\u65B0 the page");
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(tip.hwnd) != FALSE; }, 10000));
+    Gdiplus::SizeF measured;
+    {
+        ScopedWindowDc dc(tip.hwnd);
+        Gdiplus::Graphics graphics(dc.get());
+        measured = CImageTipCtrl::MeasureTip(graphics, L"\u5237\u65B0 the page", *tip.tipFont);
+    }
+    GetWindowRect(tip.hwnd, &r);
+    // 15 px below right of the cursor and the framed text, all 1.5x.
+    EXPECT_EQ(r.left, 600 + 22);
+    EXPECT_EQ(r.top, 500 + 22);
+    EXPECT_NEAR(r.right - r.left, (static_cast<int>(measured.Width) + 5) * 1.5, 1.0);
+    EXPECT_NEAR(r.bottom - r.top, (static_cast<int>(measured.Height) + 4) * 1.5, 1.0);
+    DestroyWindow(tip.hwnd);
 }
