@@ -271,5 +271,5 @@ void CImageButton::DrawText(Gdiplus::Graphics& graphics, RECT* textRect, Gdiplus
     format.SetTrimming(Gdiplus::StringTrimmingEllipsisWord);
     const Gdiplus::Font* face = customFont ? customFont : font.get();
     if (face)
-        graphics.DrawString(text, -1, face, CaptionLayout(*textRect), &format, brush);
+        DrawScaledString(graphics, text, *face, CaptionLayout(*textRect), format, brush, scaledFont);
 }

@@ -78,6 +78,8 @@ public:
     bool noDefaultAction = false;
     std::unique_ptr<Gdiplus::Font> font;
     Gdiplus::Font* customFont = nullptr;  // borrowed
+    // The caption's font at the drawing scale, when that differs.
+    std::unique_ptr<Gdiplus::Font> scaledFont;
     wchar_t text[256] = {};
     int textLineHeight = 0;
     wchar_t tipText[256] = {};

@@ -69,7 +69,8 @@ void CImageTipCtrl::OnTimer(UINT_PTR timerId)
     {
         ScopedWindowDc dc(hwnd);
         Gdiplus::Graphics graphics(dc.get());
-        measured = MeasureTip(graphics, tipText, *tipFont);
+        // In layout units: the window DC may count points at another DPI.
+        measured = MeasureTip(graphics, tipText, FontForScale(graphics, *tipFont, 1, layoutFont));
     }
     // Laid out at the origin, scaled, then put next to the cursor.
     target.LookUpScale(hwnd);
@@ -110,6 +111,8 @@ void CImageTipCtrl::CreateDrawingObjects()
 
 void CImageTipCtrl::ReleaseDrawingObjects()
 {
+    layoutFont.reset();
+    scaledFont.reset();
     tipFont.reset();
     backgroundBrush.reset();
     textBrush.reset();
@@ -149,7 +152,7 @@ void CImageTipCtrl::Paint()
                                             static_cast<Gdiplus::REAL>(client.top + 2),
                                             static_cast<Gdiplus::REAL>(width - 4),
                                             static_cast<Gdiplus::REAL>(height - 4));
-                graphics.DrawString(tipText, -1, tipFont.get(), layout, &format, textBrush.get());
+                DrawScaledString(graphics, tipText, *tipFont, layout, format, textBrush.get(), scaledFont);
             }
             if (borderPen)
                 graphics.DrawRectangle(borderPen.get(), client.left, client.top, width - 1,

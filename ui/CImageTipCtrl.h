@@ -44,6 +44,9 @@ public:
     std::unique_ptr<Gdiplus::Pen> borderPen;
     // The scale of the monitor the tip shows on.
     CRenderTarget target;
+    // tipFont at the scale it is measured and drawn at, when that differs.
+    std::unique_ptr<Gdiplus::Font> layoutFont;
+    std::unique_ptr<Gdiplus::Font> scaledFont;
 
 private:
     void CreateDrawingObjects();

@@ -9,6 +9,7 @@
 #include "ui/CImageMenu.h"
 #include "ui/CImagePaint.h"
 #include "ui/CImageTipCtrl.h"
+#include "ui/UiFont.h"
 
 #include <gtest/gtest.h>
 
@@ -128,7 +129,11 @@ TEST_F(ScaledPaint, MenuAndTooltipTakeTheScaleAndMapThePointer)
     {
         ScopedWindowDc dc(tip.hwnd);
         Gdiplus::Graphics graphics(dc.get());
-        measured = CImageTipCtrl::MeasureTip(graphics, L"\u5237\u65B0 the page", *tip.tipFont);
+        // In layout units: the 9-point font at 96 DPI.
+        std::unique_ptr<Gdiplus::Font> layoutFont;
+        measured = CImageTipCtrl::MeasureTip(graphics, L"\u5237\u65B0 the page",
+                                             FontForScale(graphics, *tip.tipFont, 1, layoutFont));
+        EXPECT_TRUE(layoutFont) << "the window DC counts points at 144 DPI";
     }
     GetWindowRect(tip.hwnd, &r);
     // 15 px below right of the cursor and the framed text, all 1.5x.
