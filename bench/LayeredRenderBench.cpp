@@ -14,6 +14,9 @@
 // working set grew over 1000 hover changes. The four take turns run by run,
 // so that a machine busy for a moment slows all of them alike.
 //
+// At a scale above 96 DPI the window takes its size at that scale, so the
+// pushes are of the pixels a scaled launcher shows.
+//
 //   LayeredRenderBench.exe [runs]     (default 50)
 
 #include "ui/GdiPlusInclude.h"
@@ -92,13 +95,19 @@ int Measure(int runs)
         std::fprintf(stderr, "back window not created layered\n");
         return 1;
     }
-    const int width = CFrameBack::Width;
-    const int height = CFrameBack::Height;
+    const int dpi = static_cast<int>(back.painter.Dpi());
+    const int width = MulDiv(CFrameBack::Width, dpi, 96);
+    const int height = MulDiv(CFrameBack::Height, dpi, 96);
+    if (dpi != 96)
+        SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    std::printf("scale: %d DPI, %d x %d pixels\n", dpi, width, height);
 
     bool onLink = false;
     const auto moveOnOrOff = [&] {
         onLink = !onLink;
-        const POINT p = onLink ? kOnLink : kOffButtons;
+        POINT p = onLink ? kOnLink : kOffButtons;
+        p.x = MulDiv(p.x, dpi, 96);
+        p.y = MulDiv(p.y, dpi, 96);
         SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
     };
     moveOnOrOff();
@@ -109,8 +118,15 @@ int Measure(int runs)
 
     // The bench's own kept picture, pushed to the same window.
     CLayeredSurface kept(width, height);
-    const auto background = LoadPremultipliedPng(Picture::LauncherBackground);
-    if (!kept.ok() || !background) {
+    const auto art = LoadPremultipliedPng(Picture::LauncherBackground);
+    // At the window's size: the floor copies, it never resamples.
+    Gdiplus::Bitmap background(width, height, PixelFormat32bppPARGB);
+    if (art) {
+        Gdiplus::Graphics graphics(&background);
+        graphics.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+        graphics.DrawImage(art.get(), 0, 0, width, height);
+    }
+    if (!kept.ok() || !art) {
         std::fprintf(stderr, "no kept picture or background\n");
         return 1;
     }
@@ -120,7 +136,7 @@ int Measure(int runs)
         {
             Gdiplus::Graphics graphics(kept.dc());
             graphics.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
-            graphics.DrawImage(background.get(), 0, 0, width, height);
+            graphics.DrawImage(&background, 0, 0, width, height);
             graphics.Flush(Gdiplus::FlushIntentionSync);
         }
         bare();

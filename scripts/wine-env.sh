@@ -3,7 +3,8 @@
 # font mapping, a private home, a private Xvfb display and the local test
 # site on loopback (port in DIR/site.port, requests logged to DIR/site.log).
 #   wine-env.sh setup DIR [--browser-double DLL] [--open-probe EXE] [--no-font-mapping]
-#                         [--desktop-keeper EXE] [--audio]
+#                         [--desktop-keeper EXE] [--audio] [--dpi N]
+#                         [--second-screen] [--screen WxH]
 #       create it (replacing an older one in DIR); with --browser-double the
 #       prefix's web-browser control is replaced by the scripted test double;
 #       with --open-probe EXE that program stands in for the default web
@@ -13,7 +14,11 @@
 #       with --desktop-keeper EXE (tests/support/DesktopKeeper.exe) the
 #       Wine desktop is started before setup ends and kept for the whole run;
 #       with --audio a private PulseAudio server with a null sink gives Wine
-#       a sound device (wine-run.sh points programs at DIR/pulse.sock)
+#       a sound device (wine-run.sh points programs at DIR/pulse.sock);
+#       --dpi N sets the display scale (LogPixels N: 120, 144, 192) before
+#       any program of the environment reads it; --second-screen gives Wine
+#       two monitors (the primary 1280x1024 and a second 1920x1080, both at
+#       0,0); --screen WxH sizes the one screen (1920x1080 unless given)
 #   wine-env.sh teardown DIR  stop its processes and remove the prefix
 set -euo pipefail
 
@@ -25,6 +30,9 @@ probe=""
 fontmap=1
 keeper=""
 audio=0
+dpi=""
+second=0
+screen=1920x1080
 while [ $# -gt 0 ]; do
   case "$1" in
   --browser-double) double=${2:?DLL path}; shift 2 ;;
@@ -32,6 +40,9 @@ while [ $# -gt 0 ]; do
   --no-font-mapping) fontmap=0; shift ;;
   --audio) audio=1; shift ;;
   --desktop-keeper) keeper=$(realpath -m "${2:?keeper path}"); shift 2 ;;
+  --dpi) dpi=${2:?DPI}; shift 2 ;;
+  --second-screen) second=1; shift ;;
+  --screen) screen=${2:?WxH}; shift 2 ;;
   *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -142,7 +153,9 @@ setup)
   # -displayfd picks a free display number and writes it when ready.
   # -noreset: by default the server resets when its last client leaves and
   # drops the connection of a program that arrives just then.
-  setsid Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset \
+  screens=(-screen 0 "${screen}x24")
+  [ "$second" = 1 ] && screens=(-screen 0 1280x1024x24 -screen 1 1920x1080x24 +xinerama)
+  setsid Xvfb -displayfd 3 "${screens[@]}" -nolisten tcp -noreset \
     3>"$dir/display" </dev/null >"$dir/xvfb.log" 2>&1 &
   echo $! >"$dir/xvfb.pid"
   wait_until 100 test -s "$dir/display" || { echo "Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
@@ -166,11 +179,18 @@ setup)
   # for one on every hide and destroy.
   lines=('Windows Registry Editor Version 5.00' ''
     '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]'
-    '"Managed"="N"' ''
+    '"Managed"="N"')
+  # Without XRandR Wine takes the monitors from Xinerama.
+  [ "$second" = 1 ] && lines+=('"UseXRandR"="N"')
+  lines+=(''
     # A crash without a filter of its own ends the program at once instead
     # of waiting in Wine's debugger.
     '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]'
     '"Debugger"=""' '')
+  if [ -n "$dpi" ]; then
+    lines+=('[HKEY_CURRENT_USER\Control Panel\Desktop]'
+      "\"LogPixels\"=dword:$(printf '%08x' "$dpi")" '')
+  fi
   if [ "$fontmap" = 1 ]; then
     lines+=('[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]'
       '"SimSun"="WenQuanYi Micro Hei"'
@@ -195,10 +215,17 @@ setup)
   { printf '\xff\xfe'; cat "$reg.body"; } >"$reg"
   rm -f "$reg.body"
   wine64 regedit /S "$(windows_path "$reg")" >"$dir/regedit.log" 2>&1
+  if [ -n "$dpi" ] || [ "$second" = 1 ]; then
+    # The desktop process keeps the scale and monitors it started with, and
+    # answers for every program: start everything again on the new values.
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    setsid -w wineserver -p </dev/null >/dev/null 2>&1
+  fi
   if [ -n "$keeper" ]; then
     # The desktop lives as long as one program uses it; without one, Wine
-    # closes it between tests and a test starting at that moment dies
-    # silently. Started after the registry import: the desktop reads it.
+    # closes it between tests and the next program waits about ten seconds
+    # for a new one. Started after the registry import: the desktop reads it.
     (cd "$dir/home" && exec setsid setarch -R "$wine64_loader" "$keeper" "$(windows_path "$dir/desktop.ready")" \
       </dev/null >"$dir/keeper.log" 2>&1) &
     wait_until 600 test -f "$dir/desktop.ready" || { echo "the desktop did not start" >&2; cat "$dir/keeper.log" >&2; exit 1; }

@@ -126,6 +126,28 @@ CImageButton::State CImageButton::StateAt(const RECT& drawRect, POINT cursor, in
     return pressed ? Pressed : Hover;
 }
 
+RECT CImageButton::PaintBounds() const
+{
+    RECT bounds = rect;
+    if (drawMode == DrawMode::State && imageOffsetX != 0) {
+        // Drawn at its own size from the offset, whichever state shows.
+        for (const auto* image : {&normalImage, &hoverImage, &pressedImage}) {
+            if (!*image)
+                continue;
+            const RECT picture = {rect.left + imageOffsetX, rect.top + imageOffsetY,
+                                  rect.left + imageOffsetX + static_cast<LONG>((*image)->GetWidth()),
+                                  rect.top + imageOffsetY + static_cast<LONG>((*image)->GetHeight())};
+            UnionRect(&bounds, &bounds, &picture);
+        }
+    }
+    if (hasIcon && (normalIcon || hoverIcon)) {
+        RECT icon = iconRect;
+        OffsetRect(&icon, rect.left, rect.top);
+        UnionRect(&bounds, &bounds, &icon);
+    }
+    return bounds;
+}
+
 void CImageButton::Draw(Gdiplus::Graphics& graphics, POINT cursor, int pressed, const RECT* overrideRect)
 {
     if (!visible)
@@ -249,5 +271,5 @@ void CImageButton::DrawText(Gdiplus::Graphics& graphics, RECT* textRect, Gdiplus
     format.SetTrimming(Gdiplus::StringTrimmingEllipsisWord);
     const Gdiplus::Font* face = customFont ? customFont : font.get();
     if (face)
-        graphics.DrawString(text, -1, face, CaptionLayout(*textRect), &format, brush);
+        DrawScaledString(graphics, text, *face, CaptionLayout(*textRect), format, brush, scaledFont);
 }

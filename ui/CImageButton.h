@@ -56,6 +56,9 @@ public:
     // inside textMargin (one pixel more at the bottom), in a centred band of
     // textLineHeight when that is set and smaller.
     Gdiplus::RectF CaptionLayout(const RECT& textRect) const;
+    // Every pixel Draw may touch at `rect`: the rectangle, a picture placed
+    // by the image offset, the icon. Drawing and repainting both use it.
+    RECT PaintBounds() const;
     // The look Draw picks for a cursor point and held flag within `drawRect`.
     State StateAt(const RECT& drawRect, POINT cursor, int pressed) const;
 
@@ -75,6 +78,8 @@ public:
     bool noDefaultAction = false;
     std::unique_ptr<Gdiplus::Font> font;
     Gdiplus::Font* customFont = nullptr;  // borrowed
+    // The caption's font at the drawing scale, when that differs.
+    std::unique_ptr<Gdiplus::Font> scaledFont;
     wchar_t text[256] = {};
     int textLineHeight = 0;
     wchar_t tipText[256] = {};

@@ -71,7 +71,9 @@ void CImageMenu::ShowAt(POINT screenPoint)
     }
     if (!WindowAlive(hwnd))
         return;
-    MoveWindow(hwnd, x, y, kWidth, height, TRUE);
+    // Rows are in 96-DPI units; the window takes its monitor's scale.
+    const RECT size = painter.target.ToDevice(RECT{0, 0, kWidth, height});
+    MoveWindow(hwnd, x, y, size.right, size.bottom, TRUE);
     ShowWindow(hwnd, SW_SHOW);
     SetForegroundWindow(hwnd);
 }

@@ -3,7 +3,6 @@
 #include "ui/BuiltInButtons.h"
 #include "ui/CImageButton.h"
 #include "ui/CImageStatic.h"
-#include "ui/CLayeredSurface.h"
 #include "ui/CSanDC.h"
 #include "ui/ElementLookup.h"
 #include "ui/LoadPngImage.h"
@@ -50,6 +49,28 @@ POINT PointOf(LPARAM lParam)
     return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
 }
 
+// FNV-1a over the bytes of each value mixed in.
+class Digest {
+public:
+    template <typename T>
+    void Add(const T& value)
+    {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(&value);
+        for (size_t i = 0; i < sizeof(T); ++i)
+            hash = (hash ^ bytes[i]) * 1099511628211ULL;
+    }
+    void AddText(const wchar_t* text)
+    {
+        for (; *text; ++text)
+            Add(*text);
+        Add(L'\0');
+    }
+    unsigned long long value() const { return hash; }
+
+private:
+    unsigned long long hash = 14695981039346656037ULL;
+};
+
 } // namespace
 
 CImagePaint::CImagePaint() = default;
@@ -66,11 +87,13 @@ CImageButton* CImagePaint::AddButton(int id, const RECT& rect, int normalId, int
         existing->SetImages(normalId, hoverId, pressedId, disabledId);
         existing->SetText(L"");
         existing->SetRect(&rect);
+        ElementsChanged();
         return existing;
     }
     auto button = std::make_unique<CImageButton>(ownerWindow, id, rect, L"");
     button->SetImages(normalId, hoverId, pressedId, disabledId);
     buttons.push_back(std::move(button));
+    ElementsChanged();
     return buttons.back().get();
 }
 
@@ -87,6 +110,7 @@ bool CImagePaint::RemoveButton(int id)
     if (hotButton == it->get())
         hotButton = nullptr;
     buttons.erase(it);
+    ElementsChanged();
     return true;
 }
 
@@ -101,6 +125,7 @@ CImageStatic* CImagePaint::AddImage(const RECT& rect, int resourceId, int id, bo
     image->id = id;
     image->rect = rect;
     image->image = LoadPremultipliedPng(resourceId);
+    ElementsChanged();
     return image;
 }
 
@@ -115,6 +140,7 @@ bool CImagePaint::RemoveImage(int id)
     if (it == images.end())
         return false;
     images.erase(it);
+    ElementsChanged();
     return true;
 }
 
@@ -122,6 +148,7 @@ void CImagePaint::SetBackColor(Gdiplus::ARGB argb)
 {
     backBrush = std::make_unique<Gdiplus::SolidBrush>(Gdiplus::Color(argb));
     fillBackground = true;
+    ElementsChanged();
 }
 
 void CImagePaint::SetOnButtonDown(ButtonCallback callback) { onButtonDown = std::move(callback); }
@@ -151,67 +178,114 @@ void CImagePaint::EnableLayered()
     fillBackground = false;
     layered = true;
     alpha = 255;
-    updateLayeredWindow = MakeLayered(ownerWindow);
-    updateLayeredWindowIndirect = LayeredIndirectFunction();
+    target.LookUpScale(ownerWindow);
+    const UpdateLayeredWindowFn system = MakeLayered(ownerWindow);
+    if (!updateLayeredWindow)
+        updateLayeredWindow = system;
+    if (!updateLayeredWindowIndirect)
+        updateLayeredWindowIndirect = LayeredIndirectFunction();
     UpdateLayered();
+}
+
+void CImagePaint::LeaveLayered()
+{
+    if (!layered || !WindowAlive())
+        return;
+    layered = false;
+    target.Drop();
+    SetWindowLongPtrW(ownerWindow, GWL_EXSTYLE,
+                      GetWindowLongPtrW(ownerWindow, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+    RedrawWindow(ownerWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 
 void CImagePaint::UpdateLayered()
 {
-    RenderLayered(nullptr, 0);
+    target.InvalidateWhole();
+    RenderPending();
 }
 
-void CImagePaint::RenderLayered(const RECT* rects, size_t count)
+void CImagePaint::ElementsChanged()
 {
-    if (!updateLayeredWindow || !WindowAlive())
-        return;
-    const HWND window = ownerWindow;
-    RECT client;
-    GetClientRect(window, &client);
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
-    if (width <= 0 || height <= 0)
-        return;
-    // Held aside while drawing: a paint hook may reset the painter or close
-    // the window, and the DC has to outlive the Graphics drawing into it.
-    std::unique_ptr<CLayeredSurface> held = std::move(surface);
-    if (!held || held->width() != width || held->height() != height) {
-        held.reset();
-        held = std::make_unique<CLayeredSurface>(width, height);
-        count = 0;  // a new surface holds nothing yet
-    }
-    if (!held->ok())
-        return;
+    target.InvalidateWhole();
+}
 
-    const bool whole = count == 0;
-    const RECT* areas = whole ? &client : rects;
-    RECT dirty = {0, 0, 0, 0};
-    for (size_t i = 0; i < (whole ? 1 : count); ++i) {
-        RECT area;
-        if (!IntersectRect(&area, &areas[i], &client))
-            continue;
-        UnionRect(&dirty, &dirty, &area);
-        if (!CopiedOver(area))
-            held->Clear(area);
-        Gdiplus::Graphics graphics(held->dc());
-        graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
-        if (!whole)
-            graphics.SetClip(ToRect(area));
-        DrawAll(graphics, client, &area, true);
-        graphics.Flush(Gdiplus::FlushIntentionSync);
+void CImagePaint::RenderPending()
+{
+    if (!layered || !updateLayeredWindow || !WindowAlive() || !target.Pending())
+        return;
+    const unsigned long long look = Look();
+    if (look != drawnLook)
+        target.InvalidateWhole();
+    drawnLook = look;
+    const HWND window = ownerWindow;
+    CRenderTarget::PushFunctions push;
+    push.update = updateLayeredWindow;
+    push.indirect = updateLayeredWindowIndirect;
+    target.Render(
+        window, push, alpha,
+        [this](Gdiplus::Graphics& graphics, const RECT* area) {
+            DrawAll(graphics, LayoutClient(), area, true);
+        },
+        [this](const RECT& area) { return target.Unscaled() && CopiedOver(area); },
+        [this, window] { return IsWindow(window) && ownerWindow == window; });
+}
+
+unsigned long long CImagePaint::Look() const
+{
+    Digest digest;
+    digest.Add(fillBackground);
+    digest.Add(backBrush.get());
+    for (const auto& image : images) {
+        digest.Add(image.get());
+        digest.Add(image->rect);
+        digest.Add(image->visible);
+        digest.Add(image->image.get());
+        digest.Add(image->smooth);
+        digest.Add(image->backgroundBrush.get());
+        digest.AddText(image->text);
     }
-    // A paint hook may have closed the window, or rendered it anew from
-    // inside; either way this picture is done with.
-    if (!IsWindow(window) || ownerWindow != window || surface)
-        return;
-    surface = std::move(held);
-    if (IsRectEmpty(&dirty))
-        return;
-    if (whole)
-        PushLayered(updateLayeredWindow, window, surface->dc(), width, height, alpha);
-    else
-        PushLayeredDirty(updateLayeredWindowIndirect, updateLayeredWindow, window, surface->dc(),
-                         width, height, alpha, dirty);
+    for (const auto& button : buttons) {
+        digest.Add(button.get());
+        digest.Add(button->rect);
+        digest.Add(button->visible);
+        digest.Add(button->kind);
+        digest.Add(button->drawMode);
+        digest.Add(button->forcePressed);
+        digest.Add(button->imageOffsetX);
+        digest.Add(button->imageOffsetY);
+        digest.Add(button->hasIcon);
+        digest.Add(button->iconRect);
+        digest.Add(button->showText);
+        digest.Add(button->normalImage.get());
+        digest.Add(button->hoverImage.get());
+        digest.Add(button->pressedImage.get());
+        digest.Add(button->disabledImage.get());
+        digest.Add(button->normalIcon.get());
+        digest.Add(button->hoverIcon.get());
+        digest.Add(button->customFont);
+        digest.Add(button->font.get());
+        digest.Add(button->normalTextBrush.get());
+        digest.Add(button->hoverTextBrush.get());
+        digest.Add(button->pressedTextBrush.get());
+        digest.AddText(button->text);
+    }
+    return digest.value();
+}
+
+RECT CImagePaint::LayoutClient() const
+{
+    RECT client = {0, 0, 0, 0};
+    if (ownerWindow)
+        GetClientRect(ownerWindow, &client);
+    return target.ToLayout(client);
+}
+
+POINT CImagePaint::CursorInClient() const
+{
+    POINT cursor;
+    GetCursorPos(&cursor);
+    ScreenToClient(ownerWindow, &cursor);
+    return target.ToLayout(cursor);
 }
 
 void CImagePaint::Reset()
@@ -237,21 +311,33 @@ void CImagePaint::Reset()
     ownerWindow = nullptr;
     backBrush.reset();
     layered = false;
-    surface.reset();
+    target.Drop();
+    drawnLook = 0;
 }
 
 bool CImagePaint::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
+        target.LookUpScale(ownerWindow);
         if (!backBrush && (backColor >> 24) != 0)
             backBrush = std::make_unique<Gdiplus::SolidBrush>(Gdiplus::Color(backColor));
+        return false;
+    case WM_DPICHANGED:
+        // The window takes its new rectangle itself; every pixel is redrawn.
+        if (target.SetDpi(LOWORD(wParam))) {
+            if (layered)
+                UpdateLayered();
+            else if (WindowAlive())
+                InvalidateRect(ownerWindow, nullptr, TRUE);
+        }
         return false;
     case WM_DESTROY:
         Reset();
         return false;
     case WM_SIZE:
-        Relayout(RECT{0, 0, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        Relayout(RECT{0, 0, target.ToLayoutLength(GET_X_LPARAM(lParam)),
+                      target.ToLayoutLength(GET_Y_LPARAM(lParam))});
         return false;
     case WM_PAINT:
         Paint();
@@ -264,19 +350,19 @@ bool CImagePaint::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SETCURSOR:
         return OnSetCursor();
     case WM_MOUSEMOVE:
-        return OnMouseMove(PointOf(lParam));
+        return OnMouseMove(target.ToLayout(PointOf(lParam)));
     case WM_LBUTTONDOWN:
-        return OnLeftDown(PointOf(lParam));
+        return OnLeftDown(target.ToLayout(PointOf(lParam)), lParam);
     case WM_LBUTTONUP:
-        return OnLeftUp(PointOf(lParam));
+        return OnLeftUp(target.ToLayout(PointOf(lParam)));
     case WM_LBUTTONDBLCLK:
-        if (GET_Y_LPARAM(lParam) <= kDefaultCaptionHeight && dragEnabled)
+        if (target.ToLayout(PointOf(lParam)).y <= kDefaultCaptionHeight && dragEnabled)
             ToggleMaximize();
         return false;
     case WM_RBUTTONDOWN:
-        return OnRightDown(PointOf(lParam));
+        return OnRightDown(target.ToLayout(PointOf(lParam)));
     case WM_RBUTTONUP:
-        return OnRightUp(PointOf(lParam));
+        return OnRightUp(target.ToLayout(PointOf(lParam)));
     case WM_MOUSELEAVE:
         return OnMouseLeave();
     case WM_CAPTURECHANGED:
@@ -329,10 +415,12 @@ void CImagePaint::ToggleMaximize()
     if (IsZoomed(ownerWindow)) {
         maximize->visible = true;
         restore->visible = false;
+        ElementsChanged();
         ShowWindow(ownerWindow, SW_RESTORE);
     } else {
         restore->visible = true;
         maximize->visible = false;
+        ElementsChanged();
         ShowWindow(ownerWindow, SW_MAXIMIZE);
     }
 }
@@ -376,10 +464,12 @@ void CImagePaint::Relayout(const RECT& clientRect)
             }
         }
     }
-    if (layered)
+    if (layered) {
         UpdateLayered();
-    else if (WindowAlive())
-        InvalidateRect(ownerWindow, &clientRect, TRUE);
+    } else if (WindowAlive()) {
+        const RECT device = target.ToDevice(clientRect);
+        InvalidateRect(ownerWindow, &device, TRUE);
+    }
 }
 
 void CImagePaint::Paint()
@@ -387,6 +477,11 @@ void CImagePaint::Paint()
     if (!ownerWindow)
         return;
     const HWND window = ownerWindow;
+    // Elements changed since the last paint: all of the window is redrawn.
+    const unsigned long long look = Look();
+    if (look != drawnLook)
+        InvalidateRect(window, nullptr, FALSE);
+    drawnLook = look;
     RECT update = {0, 0, 0, 0};
     GetUpdateRect(window, &update, FALSE);
     PAINTSTRUCT ps;
@@ -406,7 +501,9 @@ void CImagePaint::Paint()
             graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
             // Only the update reaches the window; drawing stops there too.
             graphics.SetClip(ToRect(update));
-            DrawAll(graphics, client, &update, false);
+            target.Apply(graphics);
+            const RECT area = target.ToLayout(update);
+            DrawAll(graphics, target.ToLayout(client), &area, false);
         }
     }
     EndPaint(window, &ps);
@@ -447,13 +544,14 @@ void CImagePaint::DrawAll(Gdiplus::Graphics& graphics, const RECT& client, const
     }
     for (size_t i = 0; i < buttons.size(); ++i) {
         CImageButton& button = *buttons[i];
-        if (!update || Intersects(button.rect, *update))
+        if (!update || Intersects(button.PaintBounds(), *update))
             button.Draw(graphics, mousePos, leftPressed ? 1 : 0, &none);
     }
     // Subdivided buttons held down lie above all others.
     for (size_t i = 0; i < buttons.size(); ++i) {
         CImageButton& button = *buttons[i];
-        if (button.kind == ButtonKind::Parts && button.forcePressed && (!update || Intersects(button.rect, *update)))
+        if (button.kind == ButtonKind::Parts && button.forcePressed &&
+            (!update || Intersects(button.PaintBounds(), *update)))
             button.Draw(graphics, mousePos, leftPressed ? 1 : 0, &none);
     }
     if (onPaintForeground) {
@@ -506,9 +604,7 @@ bool CImagePaint::OnSetCursor()
 {
     if (!ownerWindow)
         return false;
-    POINT cursor;
-    GetCursorPos(&cursor);
-    ScreenToClient(ownerWindow, &cursor);
+    const POINT cursor = CursorInClient();
     for (const auto& button : buttons) {
         if (button->kind == ButtonKind::Link && button->visible && PtInRect(&button->rect, cursor)) {
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
@@ -520,6 +616,7 @@ bool CImagePaint::OnSetCursor()
 
 bool CImagePaint::OnMouseMove(POINT point)
 {
+    pointer.Begin(mousePos, leftPressed);
     mousePos = point;
     if (!tracking && ownerWindow) {
         TRACKMOUSEEVENT track = {};
@@ -530,13 +627,16 @@ bool CImagePaint::OnMouseMove(POINT point)
         tracking = TrackMouseEvent(&track) != FALSE;
     }
     if (hotButton && tracking && PtInRect(&hotButton->rect, point)) {
+        const CImageButton* partChanged = nullptr;
         if (hotButton->kind == ButtonKind::Parts) {
             const bool part = hotButton->HitTestPart(point);
             if (part != hotButton->partHot) {
                 hotButton->partHot = part;
-                Repaint(hotButton->rect);
+                partChanged = hotButton;
             }
         }
+        // Overlapping neighbours may change while the hot button stays.
+        RepaintPointerChange(partChanged);
         return false;
     }
     if (leftPressed)
@@ -546,12 +646,7 @@ bool CImagePaint::OnMouseMove(POINT point)
     CImageButton* found = tracking ? HotButtonAt(point) : nullptr;
     const int foundId = found ? found->id : 0;
     hotButton = found;
-    if (old && found)
-        Repaint(old->rect, found->rect);
-    else if (old)
-        Repaint(old->rect);
-    else if (found)
-        Repaint(found->rect);
+    RepaintPointerChange(old, found);
     if (!found)
         return false;
     // A layered repaint runs the paint hooks; make sure the new hot button
@@ -565,8 +660,9 @@ bool CImagePaint::OnMouseMove(POINT point)
     return false;
 }
 
-bool CImagePaint::OnLeftDown(POINT point)
+bool CImagePaint::OnLeftDown(POINT point, LPARAM devicePoint)
 {
+    pointer.Begin(mousePos, leftPressed);
     mousePos = point;
     bool onButton = false;
     if (hotButton && hotButton->visible && PtInRect(&hotButton->rect, point)) {
@@ -575,7 +671,7 @@ bool CImagePaint::OnLeftDown(POINT point)
         pressedRect = button->rect;
         leftPressed = true;
         button->HitTestPart(point);
-        Repaint(button->rect);
+        RepaintPointerChange(button);
         if (onButtonDown && Holds(button)) {
             const ButtonCallback callback = onButtonDown;
             if (!callback(button))
@@ -604,7 +700,7 @@ bool CImagePaint::OnLeftDown(POINT point)
         const bool inCaption = defaultCaption ? (point.y <= kDefaultCaptionHeight && !onButton)
                                               : PtInRect(&captionRect, point) != FALSE;
         if (inCaption)
-            PostMessageW(ownerWindow, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(point.x, point.y));
+            PostMessageW(ownerWindow, WM_NCLBUTTONDOWN, HTCAPTION, devicePoint);
     }
     if (!onButton)
         ClearRect(pressedRect);
@@ -613,6 +709,7 @@ bool CImagePaint::OnLeftDown(POINT point)
 
 bool CImagePaint::OnLeftUp(POINT point)
 {
+    pointer.Begin(mousePos, leftPressed);
     mousePos = point;
     if (captured) {
         captured = false;
@@ -641,7 +738,12 @@ bool CImagePaint::OnLeftUp(POINT point)
         hotButton = nullptr;
     }
     const CImageButton* former = FindButton(id);
-    Repaint(former ? former->rect : formerRect);
+    if (former) {
+        RepaintPointerChange(former);
+    } else {
+        RepaintPointerChange();
+        Repaint(std::vector<RECT>{formerRect});
+    }
     ClearRect(pressedRect);
     return false;
 }
@@ -702,20 +804,20 @@ bool CImagePaint::OnRightUp(POINT point)
 
 bool CImagePaint::OnMouseLeave()
 {
+    pointer.Begin(mousePos, leftPressed);
     mousePos = POINT{-1, -1};
     tracking = false;
     if (leftPressed)
         return false;
     if (hotButton && WindowAlive()) {
         if (IsZoomed(ownerWindow)) {
-            POINT cursor;
-            GetCursorPos(&cursor);
-            ScreenToClient(ownerWindow, &cursor);
+            const POINT cursor = CursorInClient();
             if (PtInRect(&hotButton->rect, cursor))
                 mousePos = cursor;
         }
-        const RECT rect = hotButton->rect;
-        Repaint(rect);
+        const CImageButton* former = hotButton;
+        hotButton = nullptr;
+        RepaintPointerChange(former);
     }
     hotButton = nullptr;
     return false;
@@ -744,13 +846,14 @@ bool CImagePaint::OnCancelMode()
 void CImagePaint::EndPress()
 {
     const bool lookedPressed = leftPressed;
+    pointer.Begin(mousePos, leftPressed);
     captured = false;
     leftPressed = false;
     rightPressed = false;
     ClearRect(pressedRect);
     ClearRect(rightPressedRect);
-    if (lookedPressed && hotButton)
-        Repaint(hotButton->rect);
+    if (lookedPressed)
+        RepaintPointerChange(hotButton);
 }
 
 bool CImagePaint::WindowAlive() const
@@ -774,27 +877,24 @@ CImageButton* CImagePaint::HotButtonAt(POINT point) const
     return nullptr;
 }
 
-void CImagePaint::Repaint(const RECT& rect)
+void CImagePaint::Repaint(const std::vector<RECT>& rects)
 {
     // Never without a window: InvalidateRect(NULL, ...) would repaint the
     // whole desktop.
-    if (!WindowAlive())
+    if (rects.empty() || !WindowAlive())
         return;
+    for (const RECT& rect : rects)
+        target.Invalidate(ownerWindow, layered, rect);
     if (layered)
-        RenderLayered(&rect, 1);
-    else
-        InvalidateRect(ownerWindow, &rect, TRUE);
+        RenderPending();
 }
 
-void CImagePaint::Repaint(const RECT& first, const RECT& second)
+void CImagePaint::RepaintPointerChange(const CImageButton* also, const CImageButton* andAlso)
 {
-    if (!WindowAlive())
-        return;
-    if (layered) {
-        const RECT both[2] = {first, second};
-        RenderLayered(both, 2);
-        return;
+    std::vector<RECT> rects = pointer.Changed(buttons, mousePos, leftPressed);
+    for (const CImageButton* button : {also, andAlso}) {
+        if (button)
+            rects.push_back(button->PaintBounds());
     }
-    InvalidateRect(ownerWindow, &first, TRUE);
-    InvalidateRect(ownerWindow, &second, TRUE);
+    Repaint(rects);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "ui/LayeredWindow.h"
+#include "ui/CPointerTracker.h"
+#include "ui/CRenderTarget.h"
 #include "ui/GdiPlusInclude.h"
+#include "ui/LayeredWindow.h"
 
 #include <functional>
 #include <memory>
@@ -9,14 +11,15 @@
 
 class CImageButton;
 class CImageStatic;
-class CLayeredSurface;
 
 // Skin engine of an image window: keeps its windowless images and buttons,
 // paints them (WM_PAINT into a memory DC, or for layered windows a 32-bit
 // DIB kept between updates and pushed with UpdateLayeredWindow), tracks the
 // hot and pressed button, drags the window by its caption area and runs the
-// built-in close, minimise and maximise buttons. A button's state change
-// redraws that button's rectangle only.
+// built-in close, minimise and maximise buttons. A pointer change redraws
+// the buttons whose look it changed; a changed element list redraws all.
+// Element rectangles are in 96-DPI units; `target` maps them to the
+// window's pixels. Used on the thread of its window only.
 class CImagePaint {
 public:
     using ButtonCallback = std::function<bool(CImageButton*)>;
@@ -52,7 +55,13 @@ public:
     void SetOnPaintBackground(PaintCallback callback);
     void SetOnPaintForeground(PaintCallback callback);
 
+    // Keeps an UpdateLayeredWindow set beforehand (tests watch pushes so).
     void EnableLayered();
+    // Whether the layered window's last push reached the screen: a layered
+    // window the system never took a picture from is invisible.
+    bool OnScreen() const { return layered && target.HasSurface(); }
+    // Back to painting through WM_PAINT, for a window whose push failed.
+    void LeaveLayered();
     // Redraws the whole window into its kept DIB and pushes it to the screen.
     void UpdateLayered();
     void Reset();
@@ -63,6 +72,8 @@ public:
     void Relayout(const RECT& clientRect);
     // The WM_PAINT path: draws what intersects the update rectangle.
     void Paint();
+    // The window's scale, from its monitor's DPI (96 = 1).
+    UINT Dpi() const { return target.Dpi(); }
 
     UpdateLayeredWindowFn updateLayeredWindow = nullptr;
     // Pushes of a changed rectangle; null pushes all through the above.
@@ -96,7 +107,7 @@ public:
 
 private:
     bool OnMouseMove(POINT point);
-    bool OnLeftDown(POINT point);
+    bool OnLeftDown(POINT point, LPARAM devicePoint);
     bool OnLeftUp(POINT point);
     bool OnRightDown(POINT point);
     bool OnRightUp(POINT point);
@@ -115,12 +126,20 @@ private:
     // Ends a press (the mouse released elsewhere or taken away) and
     // repaints the button that looked pressed.
     void EndPress();
-    void Repaint(const RECT& rect);
-    // Both rectangles, pushed once.
-    void Repaint(const RECT& first, const RECT& second);
-    // Redraws `count` rectangles of the kept DIB (all of it when there is
-    // none yet or `count` is 0) and pushes what changed.
-    void RenderLayered(const RECT* rects, size_t count);
+    // Invalidates the rectangles (layout units); a layered window renders
+    // them at once, in one push.
+    void Repaint(const std::vector<RECT>& rects);
+    // Buttons whose look changed since `pointer` noted the state, and `also`.
+    void RepaintPointerChange(const CImageButton* also = nullptr, const CImageButton* andAlso = nullptr);
+    // Redraws what the target has pending into the kept surface and pushes.
+    void RenderPending();
+    // An element changed: the next render is a whole one.
+    void ElementsChanged();
+    // A digest of everything that decides how the elements look, other than
+    // the pointer: a change the painter was not told of still redraws all.
+    unsigned long long Look() const;
+    RECT LayoutClient() const;
+    POINT CursorInClient() const;
     // Whether DrawAll's first picture in `area` is copied over all of it,
     // so that the old pixels there need no clearing.
     bool CopiedOver(const RECT& area) const;
@@ -129,6 +148,8 @@ private:
     // first picture), so that picture may be copied in, not blended.
     void DrawAll(Gdiplus::Graphics& graphics, const RECT& client, const RECT* update, bool copyFirst);
 
-    // What the layered window shows; made again only for a new size.
-    std::unique_ptr<CLayeredSurface> surface;
+    CRenderTarget target;
+    CPointerTracker pointer;
+    // Look() when the elements were last drawn.
+    unsigned long long drawnLook = 0;
 };

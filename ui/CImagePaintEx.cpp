@@ -92,7 +92,7 @@ RECT CImagePaintEx::ClientRect() const
     RECT client = {0, 0, 0, 0};
     if (ownerWindow)
         GetClientRect(ownerWindow, &client);
-    return client;
+    return target.ToLayout(client);
 }
 
 RECT CImagePaintEx::GetItemRect(int id) const
@@ -116,8 +116,10 @@ bool CImagePaintEx::IsRowVisible(int top, int height) const
         return true;
     POINT origin = {0, 0};
     MapWindowPoints(ownerWindow, parent, &origin, 1);
+    origin = target.ToLayout(origin);
     RECT parentClient = {0, 0, 0, 0};
     GetClientRect(parent, &parentClient);
+    parentClient = target.ToLayout(parentClient);
     const int rowTop = origin.y + top;
     if (rowTop + height == 0)
         return false;
@@ -165,7 +167,7 @@ void CImagePaintEx::Repaint(const RECT& rect)
 {
     // Never with a null handle: that would invalidate the whole desktop.
     if (ownerWindow)
-        InvalidateRect(ownerWindow, &rect, TRUE);
+        target.Invalidate(ownerWindow, false, rect);
 }
 
 bool CImagePaintEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -178,7 +180,8 @@ bool CImagePaintEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         Reset();
         return false;
     case WM_SIZE: {
-        const RECT client = {0, 0, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const RECT client = {0, 0, target.ToLayoutLength(GET_X_LPARAM(lParam)),
+                             target.ToLayoutLength(GET_Y_LPARAM(lParam))};
         Relayout(&client);
         return false;
     }
@@ -192,10 +195,10 @@ bool CImagePaintEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             OnHidden();
         return false;
     case WM_MOUSEMOVE:
-        OnMouseMove(PointOf(lParam));
+        OnMouseMove(target.ToLayout(PointOf(lParam)));
         return false;
     case WM_LBUTTONUP:
-        OnLeftUp(PointOf(lParam));
+        OnLeftUp(target.ToLayout(PointOf(lParam)));
         return false;
     case WM_MOUSELEAVE:
         OnMouseLeave();
@@ -207,6 +210,7 @@ bool CImagePaintEx::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CImagePaintEx::OnNcCreate()
 {
+    target.LookUpScale(ownerWindow);
     if (!backBrush && HasAlpha(backColor))
         backBrush = MakeBrush(backColor);
     if (!hoverBrush && HasAlpha(hoverColor))
@@ -345,15 +349,17 @@ void CImagePaintEx::Paint()
     // Nothing began, so there is nothing to end.
     if (!dc)
         return;
-    RECT client = {0, 0, 0, 0};
-    GetClientRect(window, &client);
+    RECT device = {0, 0, 0, 0};
+    GetClientRect(window, &device);
+    const RECT client = target.ToLayout(device);
     {
         // Copies itself onto the paint DC when it goes, before EndPaint.
-        CSanDC buffer(dc, client, update);
+        CSanDC buffer(dc, device, update);
         if (buffer.memoryDc && buffer.bitmap) {
             SetBkMode(buffer.memoryDc.get(), TRANSPARENT);
             Gdiplus::Graphics graphics(buffer.memoryDc.get());
             graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+            target.Apply(graphics);
             if (fillBackground && backBrush)
                 graphics.FillRectangle(backBrush.get(), static_cast<INT>(client.left - 1),
                                        static_cast<INT>(client.top - 1),

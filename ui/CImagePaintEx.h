@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/CRenderTarget.h"
 #include "ui/GdiPlusInclude.h"
 
 #include <functional>
@@ -10,7 +11,8 @@ class CImageItem;
 
 // Painter of list windows: keeps the rows, stacks the visible ones from the
 // top of the client area, paints them double-buffered, tracks the hot row
-// and reports clicked rows through onItemClick.
+// and reports clicked rows through onItemClick. Rows are laid out in 96-DPI
+// units; `target` scales them to the window. Used on its window's thread.
 class CImagePaintEx {
 public:
     using ItemCallback = std::function<void(CImageItem*)>;
@@ -57,6 +59,7 @@ public:
     RECT erasedRect = {0, 0, 0, 0};
     POINT mousePos = {-1, 0};
     HWND ownerWindow = nullptr;
+    CRenderTarget target;
 
 private:
     void OnNcCreate();

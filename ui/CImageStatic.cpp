@@ -69,6 +69,6 @@ void CImageStatic::Draw(Gdiplus::Graphics& graphics, const RECT* overrideRect) c
         const Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(r.left + textOffsetX), static_cast<Gdiplus::REAL>(r.top),
                                     static_cast<Gdiplus::REAL>(width), static_cast<Gdiplus::REAL>(height));
         if (const Gdiplus::Font* face = customFont ? customFont : font.get())
-            graphics.DrawString(text, -1, face, layout, &format, textBrush.get());
+            DrawScaledString(graphics, text, *face, layout, format, textBrush.get(), scaledFont);
     }
 }

@@ -36,6 +36,9 @@ public:
     wchar_t text[256] = {};
     std::unique_ptr<Gdiplus::Font> font;
     Gdiplus::Font* customFont = nullptr;  // borrowed
+    // The text's font at the drawing scale, when that differs: a cache
+    // that const drawing fills.
+    mutable std::unique_ptr<Gdiplus::Font> scaledFont;
     bool visible = true;
     int textAlign = Gdiplus::StringAlignmentCenter;
 };

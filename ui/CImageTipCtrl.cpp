@@ -69,9 +69,13 @@ void CImageTipCtrl::OnTimer(UINT_PTR timerId)
     {
         ScopedWindowDc dc(hwnd);
         Gdiplus::Graphics graphics(dc.get());
-        measured = MeasureTip(graphics, tipText, *tipFont);
+        // In layout units: the window DC may count points at another DPI.
+        measured = MeasureTip(graphics, tipText, FontForScale(graphics, *tipFont, 1, layoutFont));
     }
-    const RECT r = TipRect(cursor, measured);
+    // Laid out at the origin, scaled, then put next to the cursor.
+    target.LookUpScale(hwnd);
+    RECT r = target.ToDevice(TipRect(POINT{0, 0}, measured));
+    OffsetRect(&r, cursor.x, cursor.y);
     MoveWindow(hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     // The owner keeps the activation and the keyboard focus.
     ShowWindow(hwnd, SW_SHOWNOACTIVATE);
@@ -107,6 +111,8 @@ void CImageTipCtrl::CreateDrawingObjects()
 
 void CImageTipCtrl::ReleaseDrawingObjects()
 {
+    layoutFont.reset();
+    scaledFont.reset();
     tipFont.reset();
     backgroundBrush.reset();
     textBrush.reset();
@@ -119,19 +125,23 @@ void CImageTipCtrl::Paint()
     HDC paintDc = BeginPaint(hwnd, &ps);
     if (!paintDc)
         return;
-    RECT client = {};
-    GetClientRect(hwnd, &client);
+    RECT device = {};
+    GetClientRect(hwnd, &device);
+    const int deviceWidth = device.right - device.left;
+    const int deviceHeight = device.bottom - device.top;
+    const RECT client = target.ToLayout(device);
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
 
     ScopedMemoryDc memoryDc(CreateCompatibleDC(paintDc));
-    ScopedBitmap bitmap(memoryDc ? CreateCompatibleBitmap(paintDc, width, height) : nullptr);
+    ScopedBitmap bitmap(memoryDc ? CreateCompatibleBitmap(paintDc, deviceWidth, deviceHeight) : nullptr);
     if (bitmap) {
         ScopedSelect select(memoryDc.get(), bitmap.get());
         SetBkMode(memoryDc.get(), TRANSPARENT);
         {
             Gdiplus::Graphics graphics(memoryDc.get());
             graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
+            target.Apply(graphics);
             if (backgroundBrush)
                 graphics.FillRectangle(backgroundBrush.get(), client.left - 1, client.top - 1,
                                        width + 1, height + 1);
@@ -142,7 +152,7 @@ void CImageTipCtrl::Paint()
                                             static_cast<Gdiplus::REAL>(client.top + 2),
                                             static_cast<Gdiplus::REAL>(width - 4),
                                             static_cast<Gdiplus::REAL>(height - 4));
-                graphics.DrawString(tipText, -1, tipFont.get(), layout, &format, textBrush.get());
+                DrawScaledString(graphics, tipText, *tipFont, layout, format, textBrush.get(), scaledFont);
             }
             if (borderPen)
                 graphics.DrawRectangle(borderPen.get(), client.left, client.top, width - 1,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/CRenderTarget.h"
 #include "ui/CWindowCtrl.h"
 #include "ui/GdiPlusInclude.h"
 
@@ -30,7 +31,7 @@ public:
     void SetTipText(const wchar_t* text);
 
     // Window rectangle for a text of `measured` size with the cursor at
-    // `cursor`.
+    // `cursor`, in 96-DPI units.
     static RECT TipRect(POINT cursor, const Gdiplus::SizeF& measured);
     // Size of `text` in `font`, wrapped inside the 500 x 200 box.
     static Gdiplus::SizeF MeasureTip(Gdiplus::Graphics& graphics, const wchar_t* text,
@@ -41,6 +42,11 @@ public:
     std::unique_ptr<Gdiplus::SolidBrush> backgroundBrush;
     std::unique_ptr<Gdiplus::SolidBrush> textBrush;
     std::unique_ptr<Gdiplus::Pen> borderPen;
+    // The scale of the monitor the tip shows on.
+    CRenderTarget target;
+    // tipFont at the scale it is measured and drawn at, when that differs.
+    std::unique_ptr<Gdiplus::Font> layoutFont;
+    std::unique_ptr<Gdiplus::Font> scaledFont;
 
 private:
     void CreateDrawingObjects();

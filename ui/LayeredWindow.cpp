@@ -41,17 +41,17 @@ UpdateLayeredWindowIndirectFn LayeredIndirectFunction()
         GetProcAddress(user32, "UpdateLayeredWindowIndirect"));
 }
 
-void PushLayered(UpdateLayeredWindowFn update, HWND window, HDC memoryDc, int width, int height,
+bool PushLayered(UpdateLayeredWindowFn update, HWND window, HDC memoryDc, int width, int height,
                  BYTE alpha)
 {
     if (!update)
-        return;
+        return false;
     PushArguments a(window, width, height, alpha);
-    update(window, a.screenDc.get(), &a.destination, &a.size, memoryDc, &a.source, 0, &a.blend,
-           ULW_ALPHA);
+    return update(window, a.screenDc.get(), &a.destination, &a.size, memoryDc, &a.source, 0, &a.blend,
+           ULW_ALPHA) != FALSE;
 }
 
-void PushLayeredDirty(UpdateLayeredWindowIndirectFn indirect, UpdateLayeredWindowFn update,
+bool PushLayeredDirty(UpdateLayeredWindowIndirectFn indirect, UpdateLayeredWindowFn update,
                       HWND window, HDC memoryDc, int width, int height, BYTE alpha,
                       const RECT& dirty)
 {
@@ -68,7 +68,7 @@ void PushLayeredDirty(UpdateLayeredWindowIndirectFn indirect, UpdateLayeredWindo
         info.dwFlags = ULW_ALPHA;
         info.prcDirty = &dirty;
         if (indirect(window, &info))
-            return;
+            return true;
     }
-    PushLayered(update, window, memoryDc, width, height, alpha);
+    return PushLayered(update, window, memoryDc, width, height, alpha);
 }

@@ -17,13 +17,14 @@ UpdateLayeredWindowFn MakeLayered(HWND window);
 UpdateLayeredWindowIndirectFn LayeredIndirectFunction();
 
 // Pushes the width x height 32-bit picture selected into `memoryDc` to
-// `window` at its current place, blended with per-pixel alpha.
-void PushLayered(UpdateLayeredWindowFn update, HWND window, HDC memoryDc, int width, int height,
+// `window` at its current place, blended with per-pixel alpha. False when
+// there is no function or the system refused the picture.
+bool PushLayered(UpdateLayeredWindowFn update, HWND window, HDC memoryDc, int width, int height,
                  BYTE alpha);
 
 // Like PushLayered, telling the system that only `dirty` changed, so it
 // copies no more than that. Without `indirect`, or when it refuses, the
-// whole picture goes through `update`.
-void PushLayeredDirty(UpdateLayeredWindowIndirectFn indirect, UpdateLayeredWindowFn update,
+// whole picture goes through `update`. False when neither took it.
+bool PushLayeredDirty(UpdateLayeredWindowIndirectFn indirect, UpdateLayeredWindowFn update,
                       HWND window, HDC memoryDc, int width, int height, BYTE alpha,
                       const RECT& dirty);

@@ -13,3 +13,17 @@
 // (a face without them makes every string a slow, glyph-by-glyph search).
 std::unique_ptr<Gdiplus::Font> CreateUiFont(const wchar_t* family, Gdiplus::REAL points,
                                             BYTE charset = DEFAULT_CHARSET);
+
+// `font` as text must be drawn with through `graphics` for a layout drawn
+// `scale` times its 96-DPI size: `font` itself when it already comes out at
+// that size there (always at 96 DPI and scale 1), else a copy at the scaled
+// pixel size, made once and kept in `kept` (by whoever owns `font`).
+const Gdiplus::Font& FontForScale(const Gdiplus::Graphics& graphics, const Gdiplus::Font& font,
+                                  Gdiplus::REAL scale, std::unique_ptr<Gdiplus::Font>& kept);
+
+// DrawString of a layout rectangle under a scaling transform: the text is
+// set in device pixels with a font created at the scaled size, not drawn
+// at 96 DPI and stretched.
+void DrawScaledString(Gdiplus::Graphics& graphics, const wchar_t* text, const Gdiplus::Font& font,
+                      const Gdiplus::RectF& layout, const Gdiplus::StringFormat& format,
+                      const Gdiplus::Brush* brush, std::unique_ptr<Gdiplus::Font>& kept);

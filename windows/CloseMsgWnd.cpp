@@ -30,6 +30,10 @@ DialogResult CloseMsgWnd::ShowModal(HWND owner)
     const DWORD style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     if (!Create(0, nullptr, nullptr, style, left, top, minWidth, minHeight, owner))
         return dialogResult;
+    // Never block the other windows under a dialog the user cannot see: a
+    // layered picture the system refused is painted the ordinary way.
+    if (!painter.OnScreen())
+        painter.LeaveLayered();
     ownersBlocked.Block(hwnd);
     RunModalLoop();
     // However the loop ended (the owner may have gone too).
@@ -43,10 +47,14 @@ void CloseMsgWnd::OnCreate(CREATESTRUCTW*)
     painter.dragEnabled = true;
     painter.captionRect = RECT{0, 0, Width, Height};
 
-    // The dialog sits in the middle of the primary screen, not over its owner.
+    // The dialog sits in the middle of the primary screen, not over its owner,
+    // at its monitor's scale.
+    const int dpi = static_cast<int>(painter.Dpi());
+    const int width = MulDiv(Width, dpi, 96);
+    const int height = MulDiv(Height, dpi, 96);
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    MoveWindow(hwnd, (screenWidth - Width) / 2, (screenHeight - Height) / 2, Width, Height, TRUE);
+    MoveWindow(hwnd, (screenWidth - width) / 2, (screenHeight - height) / 2, width, height, TRUE);
 
     painter.AddButton(ConfirmButtonId, RECT{50, 100, 118, 135}, Picture::DialogConfirm, Picture::DialogConfirmHover,
                       Picture::DialogConfirmHover, Picture::DialogConfirm);

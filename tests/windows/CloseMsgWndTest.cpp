@@ -186,3 +186,59 @@ TEST_F(CloseDialog, TwoHundredShowsLeaveMemoryFlat)
     // pictures; a leak of either would add tens of megabytes over 200 runs.
     EXPECT_LT(after, before + 4 * 1024 * 1024) << "before " << before << " after " << after;
 }
+
+namespace {
+
+BOOL WINAPI RefusePush(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD)
+{
+    return FALSE;
+}
+
+} // namespace
+
+TEST_F(CloseDialog, ARefusedLayeredPictureIsPaintedTheOrdinaryWay)
+{
+    const HWND owner = CreateOwner(30, 40);
+    CloseMsgWnd dialog;
+    // The system takes no layered picture from this dialog.
+    dialog.painter.updateLayeredWindow = &RefusePush;
+    bool ownerBlocked = false;
+    bool stillLayered = true;
+    int questionInk = 0;
+    int captures = 0;
+    bool clicked = false;
+    bool clickMissed = false;
+    TimerScript script([&] {
+        const HWND h = FindDialog();
+        RECT r;
+        if (!h || !GetWindowRect(h, &r))
+            return false;
+        if (clicked) {
+            // The click did not reach it: end the run all the same.
+            clickMissed = true;
+            DestroyWindow(h);
+            return true;
+        }
+        ownerBlocked = !IsWindowEnabled(owner);
+        stillLayered = (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+        // Blocked windows under a dialog on screen: the question is visible.
+        const ScreenCapture screen(L"close-dialog-painted");
+        const RECT question = {r.left + 60, r.top + 56, r.left + 235, r.top + 76};
+        questionInk = screen.Count(question, [](DWORD c) {
+            return ((c >> 16) & 0xFF) > 110 && ((c >> 8) & 0xFF) > 110 && (c & 0xFF) > 110;
+        });
+        if (questionInk <= 300 && ++captures < 5)
+            return false;
+        ClickAt(r.left + 212, r.top + 117);  // "取消" works on the painted dialog
+        clicked = true;
+        return false;
+    });
+    EXPECT_EQ(dialog.ShowModal(owner), DialogResult::Cancelled);
+    EXPECT_FALSE(IsWindow(dialog.hwnd));
+    EXPECT_FALSE(clickMissed);
+    EXPECT_TRUE(ownerBlocked);
+    EXPECT_FALSE(stillLayered);
+    EXPECT_GT(questionInk, 300) << "the dialog was not on the screen";
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    DestroyWindow(owner);
+}
