@@ -9,7 +9,6 @@
 #include "windows/CleanCacheThread.h"
 #include "windows/CloseMsgWnd.h"
 #include "windows/GameAddress.h"
-#include "windows/MenuRows.h"
 
 #include <mshtml.h>
 #include <strsafe.h>
@@ -62,7 +61,7 @@ void CFrameGame::Close()
 {
     // Gone from the screen and the tray at once; the windows themselves go
     // in Destroy, once the browser thread has let go of its window.
-    MenuRows::Close(toolsMenu);
+    tools.Close();
     ShowIfWindow(tooltip.hwnd, SW_HIDE);
     if (IsWindowHandle())
         ShowWindow(hwnd, SW_HIDE);
@@ -118,8 +117,7 @@ void CFrameGame::OnCreate(CREATESTRUCTW*)
     GetClientRect(hwnd, &client);
     bridge.Open(hwnd, client, config.startUrl);
 
-    MenuRows::Style(toolsMenu);
-    toolsMenu.painter.SetOnItemClick([this](CImageItem* row) { OnToolsMenuClick(row); });
+    tools.Prepare();
     trayPart.Prepare(hwnd);
 }
 
@@ -454,7 +452,7 @@ bool CFrameGame::OnButtonClick(CImageButton* button)
         PostMessageW(hwnd, FrameCommandMessage, ToggleFullScreenCommand, 0);
         return true;
     case ToolsButtonId:
-        OpenToolsMenu();
+        tools.Open(hwnd, BossKeyMenuText());
         return true;
     case COfflinePanel::RetryButtonId:
         KillTimer(hwnd, RetryTimer);
@@ -476,41 +474,25 @@ std::wstring CFrameGame::LinkAddress(int id) const
     return GameLinkAddress(id, config.sites, config.userName.c_str(), GetServerId());
 }
 
-void CFrameGame::OpenToolsMenu()
+void CFrameGame::OnToolsChoice(int id)
 {
-    if (!toolsMenu.hwnd) {
-        const std::wstring bossKeyText = BossKeyMenuText();
-        MenuRows::Add(toolsMenu, {{CleanCacheItemId, L"清除缓存"},
-                                   {RefreshItemId, L"刷新"},
-                                   {BossKeyItemId, bossKeyText.c_str()}});
-    }
-    POINT cursor = {0, 0};
-    GetCursorPos(&cursor);
-    RECT own = {0, 0, 0, 0};
-    GetWindowRect(hwnd, &own);
-    toolsMenu.ShowAt(POINT{cursor.x - 10, own.top + 30});
-}
-
-void CFrameGame::OnToolsMenuClick(CImageItem* row)
-{
-    switch (row ? row->id : 0) {
+    switch (id) {
     case CleanCacheItemId:
         StartCleanCacheThread(hwnd);
-        break;
+        return;
     case RefreshItemId:
         bridge.proxy().Refresh();
-        break;
+        return;
     default:
-        break;
+        return;
     }
-    MenuRows::Close(toolsMenu);
 }
 
 bool CFrameGame::OnButtonHover(CImageButton* button)
 {
     if (!button)
         return true;
-    const bool menuOpen = (toolsMenu.hwnd && IsWindowVisible(toolsMenu.hwnd)) ||
+    const bool menuOpen = tools.shown() ||
                           (trayPart.menu().hwnd && IsWindowVisible(trayPart.menu().hwnd));
     if (button->id == ToolsButtonId && menuOpen)
         return true;

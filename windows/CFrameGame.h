@@ -11,6 +11,7 @@
 #include "windows/GameConfig.h"
 #include "windows/FullScreenMode.h"
 #include "windows/GameTitleBar.h"
+#include "windows/ToolsMenu.h"
 #include "windows/TrayController.h"
 #include "windows/OfflineRetry.h"
 
@@ -32,9 +33,9 @@ public:
     static constexpr int TitleIconId = GameTitleBar::IconId;
     static constexpr int FullScreenButtonId = GameTitleBar::FullScreenButtonId;
     static constexpr int ToolsButtonId = GameTitleBar::ToolsButtonId;
-    static constexpr int CleanCacheItemId = 10015;
-    static constexpr int RefreshItemId = 10016;
-    static constexpr int BossKeyItemId = 10017;
+    static constexpr int CleanCacheItemId = ToolsMenu::CleanCacheItemId;
+    static constexpr int RefreshItemId = ToolsMenu::RefreshItemId;
+    static constexpr int BossKeyItemId = ToolsMenu::BossKeyItemId;
     static constexpr int OpenGameItemId = TrayController::OpenGameItemId;
     static constexpr int CloseItemId = TrayController::CloseItemId;
 
@@ -86,7 +87,6 @@ public:
     int OnBossKey(WPARAM id);
     int OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnTrayMenuClick(CImageItem* row);
-    void OnToolsMenuClick(CImageItem* row);
     void SetTooltipText(const wchar_t* text);
 
     // The browser's side of this window (its callbacks run on the browser
@@ -113,9 +113,9 @@ public:
     }
     // The boss key and notification icon.
     TrayController& tray() { return trayPart; }
+    ToolsMenu& toolsMenu() { return tools; }
     bool IsFullScreen() const { return fullScreen.on(); }
 
-    CImageMenu toolsMenu;
     CImageTipCtrl tooltip;
     wchar_t tooltipText[64] = {};
     CFrameBack backWindow;
@@ -138,13 +138,14 @@ private:
     void AddTitleBar();
     void LayoutGameView();
     void FollowWithBackWindow();
-    void OpenToolsMenu();
+    void OnToolsChoice(int id);
     bool IsWindowHandle() const;
 
     BrowserBridge bridge;
     GameTitleBar titleBar;
     FullScreenMode fullScreen;
     TrayController trayPart{[this] { Close(); }};
+    ToolsMenu tools{[this](int id) { OnToolsChoice(id); }};
     // From the last game address that named one; the payment link adds it.
     std::wstring serverId;
     // Sent to top-level windows when the shell (and its tray) restarts.

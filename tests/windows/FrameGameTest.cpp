@@ -882,17 +882,17 @@ TEST_F(FrameGame, ToolsMenuAndTooltipsOfTheTitleBar)
 
     // The tools button opens its menu below the title bar.
     const POINT tools = Centre(CFrameGame::ToolsButtonId);
-    ASSERT_TRUE(ClickUntil(tools, [this] { return Visible(game.toolsMenu.hwnd); }));
-    EXPECT_EQ(ClassOf(game.toolsMenu.hwnd), L"velmor_menu");
-    ASSERT_EQ(game.toolsMenu.painter.items.size(), 3u);
-    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::CleanCacheItemId), L"清除缓存");
-    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::RefreshItemId), L"刷新");
-    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::BossKeyItemId), game.BossKeyMenuText());
-    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::BossKeyItemId), L"老板键(Alt+D)");
-    const RECT m = WindowRect(game.toolsMenu.hwnd);
+    ASSERT_TRUE(ClickUntil(tools, [this] { return Visible(game.toolsMenu().menu().hwnd); }));
+    EXPECT_EQ(ClassOf(game.toolsMenu().menu().hwnd), L"velmor_menu");
+    ASSERT_EQ(game.toolsMenu().menu().painter.items.size(), 3u);
+    EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::CleanCacheItemId), L"清除缓存");
+    EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::RefreshItemId), L"刷新");
+    EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::BossKeyItemId), game.BossKeyMenuText());
+    EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::BossKeyItemId), L"老板键(Alt+D)");
+    const RECT m = WindowRect(game.toolsMenu().menu().hwnd);
     EXPECT_TRUE(RectIs(m, tools.x - 10, WindowRect(game.hwnd).top + 30, tools.x - 10 + 96,
                        WindowRect(game.hwnd).top + 30 + 72));
-    EXPECT_EQ(MenuRowsWithoutCaption(game.toolsMenu.hwnd, L"game-tools-menu"), std::vector<int>{});
+    EXPECT_EQ(MenuRowsWithoutCaption(game.toolsMenu().menu().hwnd, L"game-tools-menu"), std::vector<int>{});
 
     // While a menu is open the tools button shows no tooltip of its own
     // (decided in the same mouse move that makes it the hot button).
@@ -901,11 +901,11 @@ TEST_F(FrameGame, ToolsMenuAndTooltipsOfTheTitleBar)
     };
     ASSERT_TRUE(HoverUntil(full, [this] { return TooltipIs(L"全屏(F10)"); }));
     ASSERT_TRUE(HoverUntil(tools, toolsHot));
-    ASSERT_TRUE(Visible(game.toolsMenu.hwnd));
+    ASSERT_TRUE(Visible(game.toolsMenu().menu().hwnd));
     EXPECT_TRUE(TooltipIs(L"全屏(F10)")) << "tooltip changed to the tools button's";
 
     // The boss-key row does nothing but close the menu.
-    ASSERT_TRUE(ClickUntil(POINT{m.left + 40, m.top + 24 * 2 + 12}, [this] { return !IsWindow(game.toolsMenu.hwnd); }));
+    ASSERT_TRUE(ClickUntil(POINT{m.left + 40, m.top + 24 * 2 + 12}, [this] { return !IsWindow(game.toolsMenu().menu().hwnd); }));
     EXPECT_TRUE(Visible(game.hwnd));
 
     // Without a menu the tools button has its tooltip.
@@ -1018,8 +1018,8 @@ TEST_F(FrameGame, ConfiguredBossKeyIsRegisteredNamedAndWorks)
 
     // The tools menu names it.
     game.OnButtonClick(Button(CFrameGame::ToolsButtonId));
-    ASSERT_TRUE(PumpUntil([this] { return Visible(game.toolsMenu.hwnd); }, 10000));
-    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::BossKeyItemId), L"老板键(Ctrl+Alt+F8)");
+    ASSERT_TRUE(PumpUntil([this] { return Visible(game.toolsMenu().menu().hwnd); }, 10000));
+    EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::BossKeyItemId), L"老板键(Ctrl+Alt+F8)");
 
     EXPECT_EQ(game.LinkAddress(PaymentLinkId),
               L"https://pay.example/pay?gid=148&user_name=玩家01&server_id=s5");
