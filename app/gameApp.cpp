@@ -120,6 +120,8 @@ bool gameApp::InitInstance()
     game->config = WindowConfig();
     gameWindow = game.get();
     game->RunGameWindow();
+    // Whatever ended the loop, nothing of the client stays on screen.
+    game->Close();
 
     // The browser thread uses the game window's browser object until it
     // ends. One that does not end may still use them, the manager registry
@@ -128,6 +130,9 @@ bool gameApp::InitInstance()
         OutputDebugStringW(L"browser thread did not stop in time");
         TerminateProcess(GetCurrentProcess(), 0);
     }
+    // Its child window is gone with that thread: destroying the game window
+    // now waits for nobody.
+    game->Destroy();
     // The game window (and its browser object) first, then the manager its
     // windows were registered with.
     gameWindow = nullptr;
@@ -139,7 +144,13 @@ bool gameApp::InitInstance()
 
 bool gameApp::StopBrowserThread(HANDLE thread, DWORD threadIdentifier)
 {
-    // The one place the browser thread is told to end.
+    // The one place the browser thread is told to end: it destroys its
+    // window and leaves its loop. WM_QUIT as well, for a thread whose
+    // wake-up window could not be made.
+    HtmlRequest shutdown;
+    shutdown.command = ShutdownRequest;
+    if (g_htmlManager)
+        g_htmlManager->PostRequest(shutdown);
     PostThreadMessageW(threadIdentifier, WM_QUIT, 0, 0);
     return WaitPumping(thread, BrowserStopTimeoutMs);
 }

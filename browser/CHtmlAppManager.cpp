@@ -2,6 +2,7 @@
 
 #include "base/AppMessages.h"
 #include "browser/CMyHtml.h"
+#include "browser/CWakeUpWindow.h"
 
 #include <strsafe.h>
 
@@ -11,18 +12,25 @@ CHtmlAppManager::CHtmlAppManager() : ready(CreateEventW(nullptr, TRUE, FALSE, nu
 
 CHtmlAppManager::~CHtmlAppManager()
 {
-    std::lock_guard<std::mutex> guard(lock);
-    requests.clear();
+    queue.Close();
 }
 
 bool CHtmlAppManager::InitInstance()
 {
-    // Make sure the thread has a queue before anyone is told to post to it.
-    MSG msg;
-    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-    SetEvent(ready.get());
-    Run();
+    {
+        CWakeUpWindow wakeUp([this] { ServeRequests(); });
+        // What was queued before now gets its wake-up here.
+        Wake(queue.Open(wakeUp.handle()));
+        SetEvent(ready.get());
+        Run();
+        queue.Close();
+        DestroyOwnWindows();
+    }
+    return false;
+}
 
+void CHtmlAppManager::DestroyOwnWindows()
+{
     // The control must die on this thread: destroy what is left of our
     // windows here rather than leave it to another thread. One pass over a
     // copy: a window that will not go cannot keep this loop alive.
@@ -33,37 +41,29 @@ bool CHtmlAppManager::InitInstance()
             DestroyWindow(handle);
     }
     windows.clear();
-    return false;
-}
-
-int CHtmlAppManager::PreTranslateMessage(MSG* msg)
-{
-    if (msg->message != HtmlRequestMessage || msg->hwnd)
-        return 0;
-    ServeOneRequest();
-    return 1;
 }
 
 void CHtmlAppManager::PostRequest(const HtmlRequest& request)
 {
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        requests.push_back(request);
-    }
-    PostThreadMessageW(threadId, HtmlRequestMessage, 0, 0);
+    Wake(queue.Push(request));
 }
 
-void CHtmlAppManager::ServeOneRequest()
+void CHtmlAppManager::Wake(HWND target)
 {
-    HtmlRequest request;
-    {
-        std::lock_guard<std::mutex> guard(lock);
-        if (requests.empty())
+    if (target && !PostMessageW(target, HtmlRequestMessage, 0, 0))
+        queue.WakeUpLost();
+}
+
+void CHtmlAppManager::ServeRequests()
+{
+    // Requests put back while serving wait for their own wake-up, so one
+    // that can never be served does not keep this loop going.
+    for (size_t left = queue.BeginServing(); left > 0; --left) {
+        HtmlRequest request;
+        if (!queue.PopFront(request))
             return;
-        request = std::move(requests.front());
-        requests.pop_front();
+        ExecuteRequest(request);
     }
-    ExecuteRequest(request);
 }
 
 bool CHtmlAppManager::WaitUntilReady(HANDLE thread, DWORD timeoutMs) const
@@ -74,12 +74,16 @@ bool CHtmlAppManager::WaitUntilReady(HANDLE thread, DWORD timeoutMs) const
 
 size_t CHtmlAppManager::PendingRequests()
 {
-    std::lock_guard<std::mutex> guard(lock);
-    return requests.size();
+    return queue.Size();
 }
 
 void CHtmlAppManager::ExecuteRequest(HtmlRequest& request)
 {
+    if (request.command == ShutdownRequest) {
+        DestroyOwnWindows();
+        PostQuitMessage(0);
+        return;
+    }
     CMyHtml* target = request.target;
     if (!target)
         return;
@@ -102,8 +106,7 @@ void CHtmlAppManager::ExecuteRequest(HtmlRequest& request)
                            request.width, request.height, request.window);
         return;
     case LayoutRequest:
-        if (attached)
-            target->OnSize();
+        target->MoveTo(RECT{request.x, request.y, request.x + request.width, request.y + request.height});
         return;
     case GameViewRequest:
         target->inGame = true;
@@ -114,6 +117,10 @@ void CHtmlAppManager::ExecuteRequest(HtmlRequest& request)
         if (!IsWindow(target->hwnd))
             return;
         ShowWindow(target->hwnd, request.value ? SW_SHOWNA : SW_HIDE);
+        return;
+    case FocusRequest:
+        if (IsWindow(target->hwnd))
+            SetFocus(target->hwnd);
         return;
     case NavigateRequest:
         if (attached)

@@ -1,15 +1,20 @@
 #pragma once
 
 #include "browser/HtmlRequest.h"
+#include "browser/RequestQueue.h"
 #include "ui/CWindowThread.h"
 #include "base/ScopedHandles.h"
 
-#include <list>
-#include <mutex>
+#include <memory>
+
+class CWakeUpWindow;
 
 // The browser thread's manager: its loop serves the requests other threads
-// queue, one per HtmlRequestMessage. Owning thread: the browser thread;
-// other threads only call PostRequest, WaitUntilReady and PendingRequests.
+// queue. A request is announced with HtmlRequestMessage to a message-only
+// window of the browser thread, and every wake-up serves every request
+// queued by then, in order, whichever loop dispatched it. Owning thread:
+// the browser thread; other threads only call PostRequest, WaitUntilReady
+// and PendingRequests.
 class CHtmlAppManager : public CWindowThread {
 public:
     // A navigate or silent request whose window never gets a control is put
@@ -20,23 +25,26 @@ public:
     ~CHtmlAppManager() override;
 
     bool InitInstance() override;
-    int PreTranslateMessage(MSG* msg) override;
 
+    // Any thread. Requests made before the loop starts are served when it
+    // starts.
     void PostRequest(const HtmlRequest& request);
-    void ServeOneRequest();
-    // Waits until the loop's thread, `thread`, is registered and has a
-    // message queue, so that posted requests cannot be lost. False when the
-    // thread ended first (OLE would not start) or `timeoutMs` passed.
+    // Browser thread: serves what was queued when it was called.
+    void ServeRequests();
+    // Waits until the loop's thread, `thread`, can be woken, so that posted
+    // requests are served without delay. False when the thread ended first
+    // (OLE would not start) or `timeoutMs` passed.
     bool WaitUntilReady(HANDLE thread, DWORD timeoutMs) const;
     size_t PendingRequests();
-
-    std::list<HtmlRequest> requests;
 
 protected:
     virtual void ExecuteRequest(HtmlRequest& request);
 
 private:
-    std::mutex lock;
+    void Wake(HWND target);
+    void DestroyOwnWindows();
+
+    RequestQueue queue;
     ScopedHandle ready;
 };
 

@@ -101,6 +101,14 @@ void CMyHtml::OnSize()
         OutputDebugStringW(L"not MacromediaFlashPlayerActiveX");
 }
 
+void CMyHtml::MoveTo(const RECT& rect)
+{
+    if (hwnd && IsWindow(hwnd) && !IsRectEmpty(&rect))
+        MoveWindow(hwnd, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+    if (browser.hostWindow)
+        OnSize();
+}
+
 int CMyHtml::PreTranslateMessage(MSG* msg)
 {
     if ((msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) && inGame) {

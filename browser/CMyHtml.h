@@ -23,6 +23,9 @@ public:
     void SetSilent(int value);
     // Lays the control (and a Flash window in it) over the client area.
     void OnSize();
+    // Moves this window to `rect` in its parent's client area, unless it is
+    // empty, then lays the control out.
+    void MoveTo(const RECT& rect);
 
     // The first descendant of `parent` of class "MacromediaFlashPlayerActiveX".
     static HWND FindFlashWindow(HWND parent);

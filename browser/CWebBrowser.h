@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/BrowserEvents.h"
 #include "browser/CImpIDispatch.h"
 #include "base/ComPtr.h"
 
@@ -29,17 +30,9 @@ class CWebBrowser : public IDispatch,
                     public IOleInPlaceFrame,
                     public IDocHostUIHandler {
 public:
-    using TitleChangeCallback = std::function<void(const wchar_t* title)>;
-    using DocumentCompleteCallback = std::function<void(IDispatch* frame, const wchar_t* url)>;
-    using NavigateCompleteCallback = std::function<void(const wchar_t* url)>;
-    using BeforeNavigateCallback = std::function<void(IDispatch* frame, const wchar_t* url, short* cancel)>;
-    using NewWindowCallback = std::function<void(IDispatch** ppDisp, short*& cancel, unsigned long flags,
-                                                 wchar_t* urlContext, wchar_t* url)>;
-    using NavigateErrorCallback = std::function<void(const wchar_t* url, long status)>;
-    using QuitCallback = std::function<void()>;
     using ControlWindowCallback = std::function<void(HWND)>;
 
-    CWebBrowser() = default;
+    CWebBrowser();
     ~CWebBrowser();
     CWebBrowser(const CWebBrowser&) = delete;
     CWebBrowser& operator=(const CWebBrowser&) = delete;
@@ -51,9 +44,9 @@ public:
 
     // IDispatch: the event sink.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
-                                            DISPID* rgDispId) override;
+                                            DISPID* rgDispId) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
                                      DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
                                      UINT* puArgErr) override;
@@ -73,58 +66,58 @@ public:
     virtual int GetElementValue(const wchar_t* id, wchar_t* buffer, int* count);
 
     // IOleClientSite
-    HRESULT STDMETHODCALLTYPE SaveObject() override;
+    HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetMoniker(DWORD dwAssign, DWORD dwWhichMoniker, IMoniker** ppmk) override;
     HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** ppContainer) override;
-    HRESULT STDMETHODCALLTYPE ShowObject() override;
-    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL fShow) override;
-    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override;
+    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL fShow) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return S_OK; }
 
     // IOleWindow (through both IOleInPlaceSite and IOleInPlaceFrame)
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* phwnd) override;
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL fEnterMode) override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL fEnterMode) override { return E_NOTIMPL; }
 
     // IOleInPlaceSite
     HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override;
-    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override;
-    HRESULT STDMETHODCALLTYPE OnUIActivate() override;
+    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** ppFrame, IOleInPlaceUIWindow** ppDoc,
                                                LPRECT lprcPosRect, LPRECT lprcClipRect,
                                                LPOLEINPLACEFRAMEINFO lpFrameInfo) override;
-    HRESULT STDMETHODCALLTYPE Scroll(SIZE scrollExtant) override;
-    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL fUndoable) override;
-    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override;
-    HRESULT STDMETHODCALLTYPE DiscardUndoState() override;
-    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override;
+    HRESULT STDMETHODCALLTYPE Scroll(SIZE scrollExtant) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL fUndoable) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT lprcPosRect) override;
 
     // IOleInPlaceUIWindow / IOleInPlaceFrame
     HRESULT STDMETHODCALLTYPE GetBorder(LPRECT lprectBorder) override;
-    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS pborderwidths) override;
-    HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS pborderwidths) override;
-    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* pActiveObject, LPCOLESTR pszObjName) override;
-    HRESULT STDMETHODCALLTYPE InsertMenus(HMENU hmenuShared, LPOLEMENUGROUPWIDTHS lpMenuWidths) override;
-    HRESULT STDMETHODCALLTYPE SetMenu(HMENU hmenuShared, HOLEMENU holemenu, HWND hwndActiveObject) override;
-    HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU hmenuShared) override;
-    HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR pszStatusText) override;
+    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS pborderwidths) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS pborderwidths) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* pActiveObject, LPCOLESTR pszObjName) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE InsertMenus(HMENU hmenuShared, LPOLEMENUGROUPWIDTHS lpMenuWidths) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetMenu(HMENU hmenuShared, HOLEMENU holemenu, HWND hwndActiveObject) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU hmenuShared) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR pszStatusText) override { return E_NOTIMPL; }
     // Also IDocHostUIHandler::EnableModeless: same answer for both.
-    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL fEnable) override;
-    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG lpmsg, WORD wID) override;
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL fEnable) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return E_NOTIMPL; }
 
     // IDocHostUIHandler
     HRESULT STDMETHODCALLTYPE ShowContextMenu(DWORD dwID, POINT* ppt, IUnknown* pcmdtReserved,
-                                              IDispatch* pdispReserved) override;
+                                              IDispatch* pdispReserved) override { return S_FALSE; }
     HRESULT STDMETHODCALLTYPE GetHostInfo(DOCHOSTUIINFO* pInfo) override;
     HRESULT STDMETHODCALLTYPE ShowUI(DWORD dwID, IOleInPlaceActiveObject* pActiveObject,
                                      IOleCommandTarget* pCommandTarget, IOleInPlaceFrame* pFrame,
-                                     IOleInPlaceUIWindow* pDoc) override;
-    HRESULT STDMETHODCALLTYPE HideUI() override;
-    HRESULT STDMETHODCALLTYPE UpdateUI() override;
-    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL fActivate) override;
-    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL fActivate) override;
+                                     IOleInPlaceUIWindow* pDoc) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE HideUI() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE UpdateUI() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL fActivate) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL fActivate) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT prcBorder, IOleInPlaceUIWindow* pUIWindow,
-                                           BOOL fRameWindow) override;
-    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG lpMsg, const GUID* pguidCmdGroup, DWORD nCmdID) override;
+                                           BOOL fRameWindow) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, const GUID*, DWORD) override { return S_FALSE; }
     HRESULT STDMETHODCALLTYPE GetOptionKeyPath(LPOLESTR* pchKey, DWORD dw) override;
     HRESULT STDMETHODCALLTYPE GetDropTarget(IDropTarget* pDropTarget, IDropTarget** ppDropTarget) override;
     HRESULT STDMETHODCALLTYPE GetExternal(IDispatch** ppDispatch) override;
@@ -146,12 +139,27 @@ public:
     // 0 (S_OK) when the control translated the key.
     LONG_PTR TranslateBrowserKey(MSG* msg);
 
-    void SetOnNewWindow(NewWindowCallback callback) { OnNewWindow = std::move(callback); }
-    void SetOnDocumentComplete(DocumentCompleteCallback callback) { OnDocumentComplete = std::move(callback); }
-    void SetOnNavigateComplete(NavigateCompleteCallback callback) { OnNavigateComplete = std::move(callback); }
+    void SetOnNewWindow(BrowserEvents::NewWindowCallback callback) { events.SetOnNewWindow(std::move(callback)); }
+    void SetOnDocumentComplete(BrowserEvents::DocumentCompleteCallback callback)
+    {
+        events.SetOnDocumentComplete(std::move(callback));
+    }
+    void SetOnNavigateComplete(BrowserEvents::NavigateCompleteCallback callback)
+    {
+        events.SetOnNavigateComplete(std::move(callback));
+    }
     // Only failures of the control's own (top-level) navigation reach it;
     // frames, resources and navigations this site cancelled or stopped do not.
-    void SetOnNavigateError(NavigateErrorCallback callback) { OnNavigateError = std::move(callback); }
+    void SetOnNavigateError(BrowserEvents::NavigateErrorCallback callback)
+    {
+        events.SetOnNavigateError(std::move(callback));
+    }
+    void SetOnTitleChange(BrowserEvents::TitleChangeCallback callback) { events.SetOnTitleChange(std::move(callback)); }
+    void SetOnBeforeNavigate(BrowserEvents::BeforeNavigateCallback callback)
+    {
+        events.SetOnBeforeNavigate(std::move(callback));
+    }
+    void SetOnQuit(BrowserEvents::QuitCallback callback) { events.SetOnQuit(std::move(callback)); }
 
     ComPtr<IStorage> storage;
     ComPtr<IOleObject> oleObject;
@@ -162,13 +170,6 @@ public:
     HWND controlWindow = nullptr;
     LONG activated = 0;
     LONG refCount = 0;
-    TitleChangeCallback OnTitleChange;
-    DocumentCompleteCallback OnDocumentComplete;
-    NavigateCompleteCallback OnNavigateComplete;
-    BeforeNavigateCallback OnBeforeNavigate;
-    NewWindowCallback OnNewWindow;
-    QuitCallback OnQuit;
-    NavigateErrorCallback OnNavigateError;
     CImpIDispatch external;
     ControlWindowCallback OnControlWindow;
     bool hideScrollBars = true;
@@ -177,24 +178,13 @@ public:
     // The control's identity (its IUnknown): an event whose pDisp is this
     // object is about the top-level page.
     ComPtr<IUnknown> controlIdentity;
-    // The last address whose BeforeNavigate2 a callback cancelled.
-    std::wstring cancelledUrl;
     // Set while Detach stops the control: what fails then was stopped here.
     bool detaching = false;
 
 private:
-    // One handler per sunk event; `args` is last-argument-first.
-    void TitleChangeEvent(const VARIANT* args, UINT count);
-    void BeforeNavigateEvent(const VARIANT* args, UINT count);
-    void NavigateCompleteEvent(const VARIANT* args, UINT count);
-    void DocumentCompleteEvent(const VARIANT* args, UINT count);
-    void NewWindowEvent(const VARIANT* args, UINT count);
-    void NavigateErrorEvent(const VARIANT* args, UINT count);
     bool IsControl(IDispatch* frame) const;
-    void QuitEvent();
 
     void RefreshControlWindow();
-    ComPtr<IHTMLDocument2> Document2();
-    ComPtr<IHTMLElement> FindElement(const wchar_t* id);
-    HRESULT HandleScriptError(VARIANT* pvaIn);
+
+    BrowserEvents events;
 };

@@ -43,6 +43,26 @@ void HtmlWindowProxy::OnSize()
     Queue(Request(LayoutRequest));
 }
 
+void HtmlWindowProxy::Layout(const RECT& rect)
+{
+    HtmlRequest request = Request(LayoutRequest);
+    request.x = rect.left;
+    request.y = rect.top;
+    request.width = rect.right - rect.left;
+    request.height = rect.bottom - rect.top;
+    Queue(request);
+}
+
+void HtmlWindowProxy::TakeFocus()
+{
+    Queue(Request(FocusRequest));
+}
+
+void HtmlWindowProxy::Shutdown()
+{
+    Queue(Request(ShutdownRequest));
+}
+
 void HtmlWindowProxy::EnterGameView()
 {
     Queue(Request(GameViewRequest));

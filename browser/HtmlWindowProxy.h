@@ -21,8 +21,16 @@ public:
     void Navigate(const wchar_t* url, int flags);
     void Refresh();
     void SetSilent(int value);
-    // Lay the control out again.
+    // Lay the control out again where the window is.
     void OnSize();
+    // Move the browser window to `rect` (the parent's client coordinates)
+    // and lay the control out over it: the browser thread moves its own
+    // window, so this thread never waits for it.
+    void Layout(const RECT& rect);
+    // Give the browser window the keyboard focus.
+    void TakeFocus();
+    // Destroy the browser window and end the browser thread's loop.
+    void Shutdown();
     void EnterGameView();
     // Shows or hides the browser window (the page area) without moving it.
     void Show(bool visible);

@@ -27,9 +27,20 @@
 class RecordingHtmlManager : public CHtmlAppManager {
 public:
     static constexpr UINT HoldMessage = WM_APP + 50;
+    static constexpr UINT ForeignLoopMessage = WM_APP + 51;
+    static constexpr UINT EndForeignLoopMessage = WM_APP + 52;
 
     int PreTranslateMessage(MSG* msg) override
     {
+        if (msg->message == ForeignLoopMessage && !msg->hwnd) {
+            SetEvent(inForeignLoop.get());
+            MSG inner;
+            while (GetMessageW(&inner, nullptr, 0, 0) > 0 && inner.message != EndForeignLoopMessage) {
+                TranslateMessage(&inner);
+                DispatchMessageW(&inner);
+            }
+            return 1;
+        }
         if (msg->message == HoldMessage && !msg->hwnd) {
             SetEvent(held.get());
             WaitForSingleObject(release.get(), 10000);
@@ -45,6 +56,15 @@ public:
         WaitForSingleObject(held.get(), 10000);
     }
     void Release() { SetEvent(release.get()); }
+    // Puts the browser thread into a loop of someone else's (it dispatches,
+    // never pre-translates, and drops thread messages) until
+    // EndForeignLoop; returns once it runs.
+    void RunForeignLoop()
+    {
+        PostThreadMessageW(threadId, ForeignLoopMessage, 0, 0);
+        WaitForSingleObject(inForeignLoop.get(), 10000);
+    }
+    void EndForeignLoop() { PostThreadMessageW(threadId, EndForeignLoopMessage, 0, 0); }
     // Returns once the browser thread has handled everything posted to it
     // before (requests put back by it included: they are posted at once).
     // This thread's windows are answered meanwhile: the browser thread may
@@ -77,6 +97,7 @@ private:
     std::mutex servedLock;
     std::vector<int> served;
     ScopedHandle held{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    ScopedHandle inForeignLoop{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     ScopedHandle release{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 

@@ -33,7 +33,8 @@ BossKey ConfiguredBossKey(int configModifiers, int configVirtualKey)
         return DefaultBossKey;
     // A bare global key would swallow that key in every program; only the
     // function keys are rare enough to stand alone.
-    const bool functionKey = configVirtualKey >= VK_F1 && configVirtualKey <= VK_F24;
+    // F10 is the client's own full-screen key.
+    const bool functionKey = configVirtualKey >= VK_F1 && configVirtualKey <= VK_F24 && configVirtualKey != VK_F10;
     if (!functionKey && (static_cast<UINT>(configModifiers) & kKeyModifiers) == 0)
         return DefaultBossKey;
     return BossKey{static_cast<UINT>(configModifiers), static_cast<UINT>(configVirtualKey)};

@@ -1,20 +1,18 @@
 #pragma once
 
-#include "browser/CMyHtml.h"
-#include "browser/HtmlWindowProxy.h"
 #include "ui/BuiltInButtons.h"
 #include "ui/CImageDialog.h"
 #include "ui/CImageMenu.h"
 #include "ui/CImageTipCtrl.h"
 #include "ui/GdiPlusInclude.h"
-#include "windows/BossKey.h"
-#include "windows/BrowserInbox.h"
-#include "windows/CAudioMute.h"
+#include "windows/BrowserBridge.h"
 #include "windows/CFrameBack.h"
 #include "windows/COfflinePanel.h"
 #include "windows/GameConfig.h"
-#include "windows/CHotKey.h"
-#include "windows/CTrayIcon.h"
+#include "windows/FullScreenMode.h"
+#include "windows/GameTitleBar.h"
+#include "windows/ToolsMenu.h"
+#include "windows/TrayController.h"
 #include "windows/OfflineRetry.h"
 
 #include <shellapi.h>
@@ -27,20 +25,19 @@ class CImageItem;
 // The client's main window. It starts as the small login view over the back
 // window's artwork, with the browser filling it; once the page reaches the
 // game it becomes the maximised, skinned game view with its own title bar,
-// full screen, boss key and notification icon. Owning thread: main. The
-// browser thread runs the callbacks marked below; they touch only the
-// browser window (that thread's) and `inbox`.
+// full screen, boss key and notification icon. Owning thread: main; only
+// its BrowserBridge has code that runs on the browser thread.
 class CFrameGame : public CImageDialog {
 public:
-    static constexpr int TitleBackgroundId = 10011;
-    static constexpr int TitleIconId = 10012;
-    static constexpr int FullScreenButtonId = 10013;
-    static constexpr int ToolsButtonId = 10014;
-    static constexpr int CleanCacheItemId = 10015;
-    static constexpr int RefreshItemId = 10016;
-    static constexpr int BossKeyItemId = 10017;
-    static constexpr int OpenGameItemId = 10018;
-    static constexpr int CloseItemId = 10019;
+    static constexpr int TitleBackgroundId = GameTitleBar::BackgroundId;
+    static constexpr int TitleIconId = GameTitleBar::IconId;
+    static constexpr int FullScreenButtonId = GameTitleBar::FullScreenButtonId;
+    static constexpr int ToolsButtonId = GameTitleBar::ToolsButtonId;
+    static constexpr int CleanCacheItemId = ToolsMenu::CleanCacheItemId;
+    static constexpr int RefreshItemId = ToolsMenu::RefreshItemId;
+    static constexpr int BossKeyItemId = ToolsMenu::BossKeyItemId;
+    static constexpr int OpenGameItemId = TrayController::OpenGameItemId;
+    static constexpr int CloseItemId = TrayController::CloseItemId;
 
     static constexpr UINT_PTR EnterGameTimer = 5558;
     static constexpr UINT_PTR MaximizeTimer = 5559;
@@ -50,14 +47,14 @@ public:
     static constexpr UINT EnterGameDelay = 1500;
     static constexpr UINT MaximizeDelay = 700;
     static constexpr UINT RelayoutDelay = 500;
-    static constexpr int BossKeyId = 5562;
-    static constexpr UINT TrayIconId = 128;
+    static constexpr int BossKeyId = TrayController::BossKeyId;
+    static constexpr UINT TrayIconId = TrayController::IconId;
 
     static constexpr int LoginWidth = 630;
     static constexpr int LoginHeight = 372;
     static constexpr int GameMinWidth = 1020;
     static constexpr int GameMinHeight = 704;
-    static constexpr int TitleHeight = 25;
+    static constexpr int TitleHeight = GameTitleBar::Height;
 
     CFrameGame();
     ~CFrameGame() override;
@@ -79,6 +76,12 @@ public:
     void RunGameWindow();
     // Creates both windows without running them (RunGameWindow's first half).
     bool CreateLoginView();
+    // Takes the client off the screen and out of the tray at once and ends
+    // the window's loop; the windows stay until Destroy.
+    void Close();
+    // Destroys the game and back windows; after the browser thread has
+    // destroyed its own window, so this thread never waits for it.
+    void Destroy();
     void EnterGameMode();
     void ToggleFullScreen();
     int OnBossKey(WPARAM id);
@@ -87,17 +90,11 @@ public:
     void BringToFront();
     int OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnTrayMenuClick(CImageItem* row);
-    void OnToolsMenuClick(CImageItem* row);
     void SetTooltipText(const wchar_t* text);
 
-    // Browser callbacks; they run on the browser thread.
-    void OnNavigateComplete(const wchar_t* url);
-    void OnNewWindow(IDispatch** ppDisp, short*& cancel, unsigned long flags,
-                     wchar_t* urlContext, wchar_t* url);
-    void OnDocumentComplete(IDispatch* frame, const wchar_t* url);
-    // The page's own navigation failed (frames and cancelled ones never
-    // come here).
-    void OnNavigateError(const wchar_t* url, long status);
+    // The browser's side of this window (its callbacks run on the browser
+    // thread).
+    BrowserBridge& browser() { return bridge; }
 
     // Where the page lies in the client area in the current view.
     RECT PageArea() const;
@@ -113,40 +110,21 @@ public:
     // key was registered.
     std::wstring BossKeyMenuText() const;
 
-    // Top-left corner of the tray menu for a cursor point: above the point,
-    // never below the work area's height, left of it by 96 pixels when the
-    // taskbar stands at a side, else by 30.
-    static POINT TrayMenuOrigin(POINT cursor, const RECT& workArea, int screenWidth,
-                                int menuHeight);
+    static POINT TrayMenuOrigin(POINT cursor, const RECT& workArea, int screenWidth, int menuHeight)
+    {
+        return TrayController::MenuOrigin(cursor, workArea, screenWidth, menuHeight);
+    }
+    // The boss key and notification icon.
+    TrayController& tray() { return trayPart; }
+    ToolsMenu& toolsMenu() { return tools; }
+    bool IsFullScreen() const { return fullScreen.on(); }
 
-    std::unique_ptr<Gdiplus::Font> captionFont;
-    std::unique_ptr<Gdiplus::SolidBrush> captionBrush;
-    CImageMenu toolsMenu;
-    CImageMenu trayMenu;
     CImageTipCtrl tooltip;
     wchar_t tooltipText[64] = {};
-    bool fullScreen = false;
-    RECT savedRect = {0, 0, 0, 0};
-    // Used by the browser thread only; this thread goes through the proxy.
-    CMyHtml browserWindow;
-    HtmlWindowProxy browserProxy{browserWindow};
-    // Where the browser callbacks leave addresses for this thread.
-    BrowserInbox inbox;
     CFrameBack backWindow;
     bool inGame = false;
-    wchar_t captionText[260] = {};
     // Handed over by the application before the window is created.
     GameConfig config;
-    int configModifiers = 0;
-    int configVirtualKey = 0;
-    CTrayIcon trayIcon;
-    bool hiddenToTray = false;
-    // The client's sound, silenced while hidden.
-    CAudioMute audioMute;
-    // The boss key actually registered (Alt+D when the configured one could
-    // not be); held for as long as the game view lasts.
-    BossKey bossKey = DefaultBossKey;
-    std::unique_ptr<CHotKey> bossKeyHotKey;
     // The panel shown in place of a page that cannot be reached, and when
     // to try the page again.
     OfflineRetry offlineRetry;
@@ -161,17 +139,18 @@ private:
     void OnPagesLoadedPosted();
     void RetryNow();
     void AddTitleBar();
-    void RegisterBossKey();
-    void ReadHotKeyConfiguration();
     void LayoutGameView();
     void FollowWithBackWindow();
-    void OpenToolsMenu();
-    void OpenTrayMenu();
-    void ShowFromTray();
-    void CloseMenu(CImageMenu& menu);
+    void OnToolsChoice(int id);
     bool IsWindowHandle() const;
-    HWND BrowserHandle() const;
 
+    BrowserBridge bridge;
+    GameTitleBar titleBar;
+    FullScreenMode fullScreen;
+    TrayController trayPart{[this] { Close(); }};
+    ToolsMenu tools{[this](int id) { OnToolsChoice(id); }};
     // From the last game address that named one; the payment link adds it.
     std::wstring serverId;
+    // Sent to top-level windows when the shell (and its tray) restarts.
+    const UINT taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
 };

@@ -23,14 +23,28 @@ void CTrayIcon::Prepare(HWND window, UINT id, UINT callbackMessage, int iconId, 
 
 bool CTrayIcon::Show()
 {
-    if (!visible && data.hWnd)
+    if (!data.hWnd)
+        return false;
+    wanted = true;
+    if (!visible)
         visible = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
     return visible;
 }
 
 void CTrayIcon::Hide()
 {
-    if (visible)
+    // A failed NIM_ADD may still have put the icon up: delete it anyway.
+    if (wanted || visible)
         Shell_NotifyIconW(NIM_DELETE, &data);
+    wanted = false;
     visible = false;
+}
+
+bool CTrayIcon::Restore()
+{
+    if (!wanted)
+        return false;
+    // The new shell knows no icon of ours.
+    visible = false;
+    return Show();
 }

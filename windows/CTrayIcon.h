@@ -18,11 +18,17 @@ public:
     void Prepare(HWND window, UINT id, UINT callbackMessage, int iconId, const wchar_t* tip);
     // True when the icon is up (also when it already was).
     bool Show();
+    // Deletes the icon whenever it was asked for, even if adding it failed.
     void Hide();
+    // After the shell restarted (TaskbarCreated): puts the icon up again
+    // when it is meant to be up. True when it is.
+    bool Restore();
     bool shown() const { return visible; }
     const wchar_t* tip() const { return data.szTip; }
 
 private:
     NOTIFYICONDATAW data = {};
     bool visible = false;
+    // Show was called and Hide not since.
+    bool wanted = false;
 };

@@ -115,13 +115,13 @@ struct Recorder {
 
     void Bind(CWebBrowser& site)
     {
-        site.OnQuit = [this] { seen.push_back(L"quit"); };
-        site.OnTitleChange = [this](const wchar_t* title) { seen.push_back(std::wstring(L"title:") + title); };
-        site.OnBeforeNavigate = [this](IDispatch* f, const wchar_t* url, short* cancel) {
+        site.SetOnQuit([this] { seen.push_back(L"quit"); });
+        site.SetOnTitleChange([this](const wchar_t* title) { seen.push_back(std::wstring(L"title:") + title); });
+        site.SetOnBeforeNavigate([this](IDispatch* f, const wchar_t* url, short* cancel) {
             seen.push_back(std::wstring(L"before:") + url);
             frame = f;
             *cancel = VARIANT_TRUE;
-        };
+        });
         site.SetOnNavigateComplete([this](const wchar_t* url) { seen.push_back(std::wstring(L"navigated:") + url); });
         site.SetOnDocumentComplete([this](IDispatch* f, const wchar_t* url) {
             seen.push_back(std::wstring(L"document:") + url);
@@ -330,7 +330,7 @@ TEST(BrowserSink, NewWindow3HandsOverEveryArgument)
     EXPECT_EQ(record.newWindow, &newDisp);
     EXPECT_EQ(record.flags, 0x46u);
     EXPECT_EQ(record.context, L"http://x/from");
-    EXPECT_EQ(cancel, 1);
+    EXPECT_EQ(cancel, VARIANT_TRUE);
 
     // No context is an empty context, not a null string.
     EXPECT_EQ(e.Fire(site, DISPID_NEWWINDOW3,
@@ -339,7 +339,7 @@ TEST(BrowserSink, NewWindow3HandsOverEveryArgument)
     EXPECT_EQ(record.context, L"");
     EXPECT_EQ(record.seen.size(), 2u);
 
-    // Short list, wrong URL type, null URL, ppDisp not by reference.
+    // Short list, wrong URL type, null URL: nothing to open.
     std::vector<VARIANT> shortList =
         args(Event::Typed(VT_BYREF | VT_DISPATCH, &newDisp), e.Bstr(L"c"), e.Bstr(L"http://x/3"));
     shortList.erase(shortList.begin());
@@ -347,11 +347,50 @@ TEST(BrowserSink, NewWindow3HandsOverEveryArgument)
     EXPECT_EQ(e.Fire(site, DISPID_NEWWINDOW3,
                      args(Event::Typed(VT_BYREF | VT_DISPATCH, &newDisp), e.Bstr(L"c"), Event::Int(0x1234))),
               S_OK);
-    EXPECT_EQ(e.Fire(site, DISPID_NEWWINDOW3,
-                     args(Event::Typed(VT_BYREF | VT_DISPATCH, &newDisp), e.Bstr(L"c"), e.Bstr(nullptr))),
-              S_OK);
-    EXPECT_EQ(e.Fire(site, DISPID_NEWWINDOW3, args(Event::Int(0x1234), e.Bstr(L"c"), e.Bstr(L"http://x/4"))), S_OK);
     EXPECT_EQ(record.seen.size(), 2u);
+}
+
+TEST(BrowserSink, NewWindow3IsCancelledWhateverTheArgumentTypes)
+{
+    CWebBrowser site;
+    Recorder record;
+    record.Bind(site);
+    Event e;
+    IDispatch* newDisp = nullptr;
+
+    // A null address: nothing is opened, yet the control opens nothing.
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    EXPECT_EQ(e.Fire(site, DISPID_NEWWINDOW3,
+                     {Event::Typed(VT_BYREF | VT_DISPATCH, &newDisp), Event::Typed(VT_BYREF | VT_BOOL, &cancel),
+                      Event::Int(6), e.Bstr(L"http://x/page"), e.Bstr(nullptr)}),
+              S_OK);
+    EXPECT_EQ(cancel, VARIANT_TRUE);
+    EXPECT_TRUE(record.seen.empty());
+
+    // Every argument by reference, the strings inside referenced VARIANTs,
+    // the cancel flag too.
+    VARIANT cancelInside;
+    VariantInit(&cancelInside);
+    cancelInside.vt = VT_BOOL;
+    cancelInside.boolVal = VARIANT_FALSE;
+    LONG flags = 6;
+    EXPECT_EQ(e.Fire(site, DISPID_NEWWINDOW3,
+                     {Event::Typed(VT_BYREF | VT_DISPATCH, &newDisp), Event::Typed(VT_BYREF | VT_VARIANT, &cancelInside),
+                      Event::Typed(VT_BYREF | VT_I4, &flags), e.UrlRef(L"http://x/page"), e.UrlRef(L"http://x/pay")}),
+              S_OK);
+    EXPECT_EQ(cancelInside.boolVal, VARIANT_TRUE);
+    EXPECT_EQ(record.seen, (std::vector<std::wstring>{L"newwindow:http://x/pay"}));
+    EXPECT_EQ(record.flags, 6u);
+
+    // ppDisp of an unexpected type: still cancelled, the address still read.
+    cancel = VARIANT_FALSE;
+    EXPECT_EQ(e.Fire(site, DISPID_NEWWINDOW3,
+                     {Event::Int(0x1234), Event::Typed(VT_BYREF | VT_BOOL, &cancel), Event::Int(6), e.Bstr(L"c"),
+                      e.Bstr(L"http://x/4")}),
+              S_OK);
+    EXPECT_EQ(cancel, VARIANT_TRUE);
+    EXPECT_EQ(record.seen.back(), L"newwindow:http://x/4");
+    EXPECT_EQ(record.newWindow, nullptr);
 }
 
 TEST(BrowserSite, QueryInterfaceOffersInPlaceInterfacesOnlyBeforeActivation)

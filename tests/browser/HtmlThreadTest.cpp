@@ -7,7 +7,7 @@ class HtmlThread : public HtmlThreadFixture {};
 
 } // namespace
 
-TEST_F(HtmlThread, CreateNavigateAndSilentAreServedInOrderOnePerWakeUp)
+TEST_F(HtmlThread, CreateNavigateAndSilentAreServedInOrder)
 {
     const std::string path = "/lander/qmvt?order=" + std::to_string(GetTickCount());
     manager.Hold();
@@ -40,6 +40,22 @@ TEST_F(HtmlThread, EarlyRefreshIsDroppedAndEarlyNavigateWaitsBehindLaterRequests
     EXPECT_TRUE(WaitFor([&] { return SiteReceived("GET " + path); }));
     manager.Settle();
     EXPECT_EQ(manager.Served().size(), 4u) << "the refresh must not come back";
+}
+
+TEST_F(HtmlThread, RequestsQueuedDuringAForeignModalLoopAreAllServed)
+{
+    // As a page's alert() or context menu: a loop that dispatches but does
+    // not pre-translate, and drops thread messages.
+    manager.RunForeignLoop();
+    proxy.Create(0, 0, 640, 400, parent.hwnd);
+    proxy.EnterGameView();
+    proxy.Refresh();
+    manager.EndForeignLoop();
+    ASSERT_TRUE(WaitFor([&] { return manager.Served().size() >= 3; }));
+    EXPECT_EQ(manager.Served(), (std::vector<int>{CreateWindowRequest, GameViewRequest, RefreshRequest}));
+    EXPECT_TRUE(WaitFor([&] { return html.browser.hostWindow != nullptr; }));
+    manager.Settle();
+    EXPECT_TRUE(html.inGame);
 }
 
 TEST_F(HtmlThread, CreateForAnExistingWindowChangesNothing)
@@ -109,6 +125,27 @@ TEST_F(HtmlThread, ARequestThatCanNeverBeServedIsDroppedAfterABound)
     manager.Settle();
     EXPECT_EQ(manager.Served().size(), static_cast<size_t>(CHtmlAppManager::MaxRequeues) + 1);
     EXPECT_EQ(manager.PendingRequests(), 0u);
+}
+
+TEST(HtmlThreadStart, RequestsQueuedBeforeTheLoopStartsAreServedWhenItStarts)
+{
+    ASSERT_EQ(OleInitialize(nullptr), S_OK);
+    RecordingHtmlManager early;
+    g_htmlManager = &early;
+    HtmlRequest refresh;
+    refresh.command = RefreshRequest;
+    early.PostRequest(refresh);
+    refresh.command = SilentRequest;
+    early.PostRequest(refresh);
+    DWORD id = 0;
+    ScopedHandle thread(CreateThread(nullptr, 0, &BrowserThread, &early, 0, &id));
+    ASSERT_TRUE(thread);
+    EXPECT_TRUE(PumpUntil([&] { return early.Served().size() >= 2; }, 10000));
+    EXPECT_EQ(early.Served(), (std::vector<int>{RefreshRequest, SilentRequest}));
+    PostThreadMessageW(id, WM_QUIT, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(thread.get(), 10000), WAIT_OBJECT_0);
+    g_htmlManager = nullptr;
+    OleUninitialize();
 }
 
 TEST(HtmlThreadStart, AThreadThatEndsBeforeItIsReadyIsNotWaitedFor)

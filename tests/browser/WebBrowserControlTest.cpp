@@ -226,7 +226,7 @@ TEST_F(WebBrowserControl, NavigateRequestsTheExactAddress)
 
     CWebBrowser& site = host.browser;
     std::vector<std::wstring> before;
-    site.OnBeforeNavigate = [&](IDispatch*, const wchar_t* address, short*) { before.push_back(address); };
+    site.SetOnBeforeNavigate([&](IDispatch*, const wchar_t* address, short*) { before.push_back(address); });
     ASSERT_TRUE(CreateHost());
     ASSERT_TRUE(host.attached);
     EXPECT_EQ(site.Navigate(nullptr, 2), 0);

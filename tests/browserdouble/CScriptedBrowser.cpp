@@ -519,7 +519,9 @@ void CScriptedBrowser::ShowPage(const std::wstring& url, const std::wstring& htm
     for (const PageDirective& directive : directives) {
         switch (directive.kind) {
         case PageDirective::Navigate:
-        case PageDirective::NewWindow: {
+        case PageDirective::NewWindow:
+        case PageDirective::Modal:
+        case PageDirective::Busy: {
             const UINT_PTR timer = nextTimer++;
             if (!messageWindow || !SetTimer(messageWindow, timer, std::max<UINT>(directive.delayMs, USER_TIMER_MINIMUM), nullptr))
                 break;
@@ -589,10 +591,52 @@ void CScriptedBrowser::RunDirective(const PageDirective& directive)
         log.Write(L"Directive newwindow url=" + url);
         FireNewWindow(url);
         return;
+    case PageDirective::Modal:
+        log.Write(L"Directive modal ms=" + std::to_wstring(directive.durationMs));
+        RunModalBox(directive.durationMs);
+        log.Write(L"Directive modal ended");
+        return;
+    case PageDirective::Busy:
+        log.Write(L"Directive busy ms=" + std::to_wstring(directive.durationMs));
+        // A script that runs this long: the thread takes no message at all.
+        Sleep(directive.durationMs);
+        log.Write(L"Directive busy ended");
+        return;
     case PageDirective::Flash:
     case PageDirective::Unknown:
         return;
     }
+}
+
+namespace {
+
+const wchar_t modalCaption[] = L"ScriptedBrowser modal";
+
+BOOL CALLBACK CloseModalBox(HWND hwnd, LPARAM)
+{
+    wchar_t name[64] = {};
+    wchar_t caption[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    GetWindowTextW(hwnd, caption, 64);
+    if (wcscmp(name, L"#32770") == 0 && wcscmp(caption, modalCaption) == 0)
+        PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+void CALLBACK EndModalBox(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    EnumThreadWindows(GetCurrentThreadId(), &CloseModalBox, 0);
+}
+
+} // namespace
+
+// As a page's alert(): the system's own modal loop, owned by the document
+// window, which dispatches what it gets and drops thread messages.
+void CScriptedBrowser::RunModalBox(unsigned durationMs)
+{
+    SetTimer(nullptr, 0, std::max<UINT>(durationMs, USER_TIMER_MINIMUM), &EndModalBox);
+    MessageBoxW(serverWindow, L"modal", modalCaption, MB_OK);
 }
 
 // ---- events -------------------------------------------------------------------

@@ -213,6 +213,7 @@ private:
     void KillPageTimers();
     // Drops what belongs to the page shown now: its pending directives and its flash window.
     void ClearPage();
+    void RunModalBox(unsigned durationMs);
     void RunDirective(const PageDirective& directive);
 
     bool FireBeforeNavigate2(const std::wstring& url, long flags);

@@ -36,6 +36,18 @@ PageDirective ParseOne(const std::wstring& text)
         directive.kind = PageDirective::Flash;
         return directive;
     }
+    if (verb == L"modal" || verb == L"busy") {
+        std::wstring duration;
+        if (!(words >> duration))
+            return directive;
+        wchar_t* end = nullptr;
+        const unsigned long value = wcstoul(duration.c_str(), &end, 10);
+        if (end == duration.c_str() || *end != L'\0')
+            return directive;
+        directive.kind = verb == L"modal" ? PageDirective::Modal : PageDirective::Busy;
+        directive.durationMs = static_cast<unsigned>(value);
+        return directive;
+    }
     if (verb != L"navigate" && verb != L"newwindow")
         return directive;
     std::wstring url;

@@ -7,12 +7,15 @@
 //   <!-- double: navigate URL [DELAY_MS] -->   go to URL (relative to the page) after the delay
 //   <!-- double: newwindow URL [DELAY_MS] -->  ask the host for a new window showing URL
 //   <!-- double: flash -->                     put a "MacromediaFlashPlayerActiveX" window in the page
+//   <!-- double: modal MS -->                  run a modal loop (a message box) for MS ms, as alert() does
+//   <!-- double: busy MS -->                   take no messages for MS ms, as a long script does
 // Verbs are case-insensitive; a missing delay is 0.
 struct PageDirective {
-    enum Kind { Navigate, NewWindow, Flash, Unknown };
+    enum Kind { Navigate, NewWindow, Flash, Modal, Busy, Unknown };
     Kind kind = Unknown;
     std::wstring url;
     unsigned delayMs = 0;
+    unsigned durationMs = 0; // modal, busy
     std::wstring text; // the directive as written, for the log
 };
 

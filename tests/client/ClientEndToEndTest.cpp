@@ -1036,6 +1036,59 @@ TEST_F(ClientEndToEnd, ToolsMenuRefreshesThePageAndClearsTheCacheWithANotice)
     EXPECT_TRUE(client->Running());
 }
 
+TEST_F(ClientEndToEnd, RequestsMadeWhileThePageShowsAModalLoopAreNotLost)
+{
+    // The game page opens a modal loop (as alert() does) as it loads: the
+    // game view's requests reach the browser thread while it runs.
+    ASSERT_TRUE(StartInGameView("type=3&server_id=7&double=" + UrlEncode("modal 3000")));
+    ASSERT_TRUE(WaitFor([&] { return DoubleLog().find("Directive modal ended") != std::string::npos; }, 10000))
+        << "the page's modal loop never ran";
+    const RECT fullScreen = MakeRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    const RECT place = WindowRect(game);
+    const HWND page = FocusPage(ScreenPoint(game, (place.right - place.left) / 2, 300));
+    ASSERT_NE(page, nullptr) << "the page did not take the focus";
+    // F10 in the page: the browser thread knows it is in the game view.
+    EXPECT_TRUE(PressUntil(page, {VK_F10}, [&] { return SameRect(WindowRect(game), fullScreen) && BrowserTop() == 0; }))
+        << "game " << Describe(WindowRect(game)) << ", browser top " << BrowserTop();
+}
+
+TEST_F(ClientEndToEnd, ABusyPageDoesNotKeepTheClosedClientOnScreenOrRunning)
+{
+    // Once the game view stands, the page moves on to one that runs a long
+    // script: its thread takes no message.
+    ASSERT_TRUE(StartInGameView("type=3&server_id=7&double=" +
+                                UrlEncode("navigate /page?double=" + UrlEncode("busy 20000") + " 6000")));
+    ASSERT_TRUE(WaitFor([&] { return DoubleLog().find("Directive busy ms=20000") != std::string::npos; }, 10000))
+        << "the page never got busy";
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(game, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer), 0)
+        << "the game window waits for the busy page";
+
+    // F10 in the game window still toggles full screen (above another
+    // program's always-on-top window), and the window still answers.
+    TopmostMarker marker;
+    auto fullScreen = [&] { return IsAbove(game, marker.window); };
+    EXPECT_TRUE(PressUntil(game, {VK_F10}, fullScreen));
+    EXPECT_NE(SendMessageTimeoutW(game, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer), 0)
+        << "full screen waits for the busy page";
+    EXPECT_TRUE(PressUntil(game, {VK_F10}, [&] { return !fullScreen(); }));
+    EXPECT_NE(SendMessageTimeoutW(game, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer), 0)
+        << "leaving full screen waits for the busy page";
+
+    // Closed as the launcher's confirmed close does it: every window goes
+    // at once, the process within the limit on the browser thread, code 0.
+    PostMessageW(game, WM_CLOSE, 0, 0);
+    const DWORD closedAt = GetTickCount();
+    EXPECT_TRUE(WaitFor([&] { return !client->Running() || ClientWindows() == " none"; }, 1000))
+        << "still on screen:" << ClientWindows();
+    DWORD code = 1234;
+    ASSERT_TRUE(client->WaitForExit(8000, code)) << "the client did not end";
+    EXPECT_EQ(code, 0u);
+    EXPECT_LT(GetTickCount() - closedAt, 8000u);
+    // Ended while the page was still busy, not after it.
+    EXPECT_EQ(DoubleLog().find("Directive busy ended"), std::string::npos);
+}
+
 TEST_F(ClientEndToEnd, CloseButtonAsksAndEndsTheClientWithCodeZeroOnlyWhenConfirmed)
 {
     ASSERT_TRUE(StartInGameView("type=3&server_id=12"));

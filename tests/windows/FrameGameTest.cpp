@@ -21,6 +21,7 @@
 #include <mmsystem.h>
 #include <strsafe.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -68,6 +69,15 @@ bool IconPresent(HWND owner)
     data.uFlags = NIF_TIP;
     StringCchCopyW(data.szTip, ARRAYSIZE(data.szTip), L"Lumavex");
     return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+void RemoveIcon(HWND owner)
+{
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof(data);
+    data.hWnd = owner;
+    data.uID = CFrameGame::TrayIconId;
+    Shell_NotifyIconW(NIM_DELETE, &data);
 }
 
 bool IsTopmost(HWND window)
@@ -292,7 +302,7 @@ TEST_F(FrameGame, LoginViewSitsOnTheBackWindowAndMinimiseFollowsInLoginModeOnly)
     EXPECT_FALSE(game.inGame);
     EXPECT_TRUE(game.painter.buttons.empty()) << "no title bar in the login view";
     EXPECT_EQ(game.tooltip.hwnd, nullptr);
-    EXPECT_EQ(game.browserWindow.hwnd, nullptr);
+    EXPECT_EQ(game.browser().window().hwnd, nullptr);
     // The background's artwork is on the screen.
     const ScreenCapture screen = CaptureScreenWhen(L"game-login-view", [&](const ScreenCapture& s) {
         return s.Count(back, [](DWORD c) { return (c & 0xFFFFFF) != 0; }) > 1411 * 704 / 2;
@@ -333,16 +343,16 @@ TEST_F(FrameGame, GameAddressSeenOnAnotherThreadEntersTheGameViewAfterTheDelay)
          {L"https://p.example/lander/qmvt?type=2&server_id=9", L"https://p.example/x?TYPE=3",
           L"https://p.example/x?Client=1&server_id=8", L"https://p.example/x?client=2&type=",
           L"https://p.example/x?type%3D3", L""}) {
-        std::thread([this, other] { game.OnNavigateComplete(other); }).join();
+        std::thread([this, other] { game.browser().OnNavigateComplete(other); }).join();
     }
-    std::thread([this] { game.OnNavigateComplete(nullptr); }).join();
+    std::thread([this] { game.browser().OnNavigateComplete(nullptr); }).join();
     // Nothing queued, so no delay started: a stray one would also show in
     // the lower bound below.
     EXPECT_FALSE(AddressMessageQueued());
 
     const DWORD start = GetTickCount();
     std::thread([this] {
-        game.OnNavigateComplete(L"https://p.example/game?type=3&server_id=s12&from=lander");
+        game.browser().OnNavigateComplete(L"https://p.example/game?type=3&server_id=s12&from=lander");
     }).join();
     // Handed to the window's own thread: a timer set from the browser
     // thread would not run there.
@@ -354,7 +364,7 @@ TEST_F(FrameGame, GameAddressSeenOnAnotherThreadEntersTheGameViewAfterTheDelay)
 
     // Afterwards the watch is inert.
     std::thread([this] {
-        game.OnNavigateComplete(L"https://p.example/game?type=3&server_id=other");
+        game.browser().OnNavigateComplete(L"https://p.example/game?type=3&server_id=other");
     }).join();
     PumpPending();
     EXPECT_EQ(game.GetServerId(), L"s12");
@@ -365,12 +375,12 @@ TEST_F(FrameGame, ALaterGameAddressRestartsTheDelay)
 {
     CreateLogin();
     const DWORD start = GetTickCount();
-    game.OnNavigateComplete(L"https://p.example/game?client=1");
+    game.browser().OnNavigateComplete(L"https://p.example/game?client=1");
     // A third of the delay passes (far enough from its end that a slow
     // machine cannot reach it) before the second address.
     PumpFor(CFrameGame::EnterGameDelay / 3);
     ASSERT_FALSE(game.inGame);
-    game.OnNavigateComplete(L"https://p.example/game?client=1&server_id=77");
+    game.browser().OnNavigateComplete(L"https://p.example/game?client=1&server_id=77");
     const DWORD second = GetTickCount();
     PumpPending();
     EXPECT_EQ(game.GetServerId(), L"77");
@@ -540,17 +550,17 @@ TEST_F(FrameGame, FullScreenCoversTheScreenAndReturnsToTheExactRectangle)
 
     // Esc outside full screen does nothing.
     command(LeaveFullScreenCommand);
-    EXPECT_FALSE(game.fullScreen);
+    EXPECT_FALSE(game.IsFullScreen());
     EXPECT_TRUE(RectIs(WindowRect(game.hwnd), maximised));
 
     command(ToggleFullScreenCommand);
-    ASSERT_TRUE(game.fullScreen);
+    ASSERT_TRUE(game.IsFullScreen());
     EXPECT_TRUE(RectIs(WindowRect(game.hwnd), 0, 0, sx, sy));
     EXPECT_TRUE(topmost());
     EXPECT_FALSE(Visible(Back()));
     EXPECT_FALSE(game.painter.dragEnabled);
     command(ToggleFullScreenCommand);
-    EXPECT_FALSE(game.fullScreen);
+    EXPECT_FALSE(game.IsFullScreen());
     EXPECT_TRUE(RectIs(WindowRect(game.hwnd), maximised));
     // (Wine leaves the tooltip's flag behind.)
     EXPECT_FALSE(IsTopmost(game.hwnd));
@@ -564,10 +574,10 @@ TEST_F(FrameGame, FullScreenCoversTheScreenAndReturnsToTheExactRectangle)
     ASSERT_TRUE(RectIs(placed, 100, 80, 1200, 840));
     EXPECT_TRUE(RectIs(WindowRect(Back()), 94, 74, 1206, 846));
     command(ToggleFullScreenCommand);
-    ASSERT_TRUE(game.fullScreen);
+    ASSERT_TRUE(game.IsFullScreen());
     EXPECT_TRUE(RectIs(WindowRect(game.hwnd), 0, 0, sx, sy));
     command(LeaveFullScreenCommand);
-    EXPECT_FALSE(game.fullScreen);
+    EXPECT_FALSE(game.IsFullScreen());
     EXPECT_TRUE(RectIs(WindowRect(game.hwnd), placed));
     EXPECT_TRUE(RectIs(WindowRect(Back()), 94, 74, 1206, 846));
     EXPECT_TRUE(Visible(Back()));
@@ -578,7 +588,7 @@ TEST_F(FrameGame, FullScreenCoversTheScreenAndReturnsToTheExactRectangle)
     // Requests while the window is hidden are ignored.
     ShowWindow(game.hwnd, SW_HIDE);
     command(ToggleFullScreenCommand);
-    EXPECT_FALSE(game.fullScreen);
+    EXPECT_FALSE(game.IsFullScreen());
     EXPECT_FALSE(Visible(game.hwnd));
     EXPECT_TRUE(RectIs(WindowRect(game.hwnd), placed));
 }
@@ -633,55 +643,150 @@ TEST_F(FrameGame, BossKeyHidesBehindTheIconAndBringsTheWindowBack)
 
     SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId + 1, MAKELPARAM(MOD_ALT, 'D'));
     EXPECT_TRUE(Visible(game.hwnd));
-    EXPECT_FALSE(game.hiddenToTray);
+    EXPECT_FALSE(game.tray().hidden());
 
     SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, MAKELPARAM(MOD_ALT, 'D'));
     EXPECT_FALSE(Visible(game.hwnd));
     EXPECT_FALSE(Visible(Back()));
-    EXPECT_TRUE(game.hiddenToTray);
+    EXPECT_TRUE(game.tray().hidden());
     EXPECT_TRUE(IconPresent(game.hwnd));
-    EXPECT_STREQ(game.trayIcon.tip(), L"Lumavex");
-    EXPECT_TRUE(game.trayIcon.shown());
+    EXPECT_STREQ(game.tray().icon().tip(), L"Lumavex");
+    EXPECT_TRUE(game.tray().icon().shown());
 
     // No full screen while hidden.
     SendMessageW(game.hwnd, FrameCommandMessage, ToggleFullScreenCommand, 0);
-    EXPECT_FALSE(game.fullScreen);
+    EXPECT_FALSE(game.IsFullScreen());
     EXPECT_FALSE(Visible(game.hwnd));
 
     // Icon events for another icon are swallowed; other mouse events ignored.
     EXPECT_EQ(SendMessageW(game.hwnd, TrayNotifyMessage, 127, WM_LBUTTONDBLCLK), 1);
     EXPECT_EQ(SendMessageW(game.hwnd, TrayNotifyMessage, 128, WM_MOUSEMOVE), 0);
     EXPECT_FALSE(Visible(game.hwnd));
-    EXPECT_TRUE(game.hiddenToTray);
+    EXPECT_TRUE(game.tray().hidden());
+
+    // The shell restarted without our icon: it comes back.
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    RemoveIcon(game.hwnd);
+    ASSERT_FALSE(IconPresent(game.hwnd));
+    SendMessageW(game.hwnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(IconPresent(game.hwnd));
 
     EXPECT_EQ(SendMessageW(game.hwnd, TrayNotifyMessage, 128, WM_LBUTTONDBLCLK), 0);
     EXPECT_TRUE(Visible(game.hwnd));
     EXPECT_TRUE(Visible(Back()));
-    EXPECT_FALSE(game.hiddenToTray);
+    SendMessageW(game.hwnd, taskbarCreated, 0, 0);
+    EXPECT_FALSE(IconPresent(game.hwnd)) << "no icon while the game shows";
+    EXPECT_FALSE(game.tray().hidden());
     EXPECT_FALSE(IconPresent(game.hwnd));
 
     // The key again, twice.
     SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, 0);
     EXPECT_FALSE(Visible(game.hwnd));
-    EXPECT_TRUE(game.hiddenToTray);
+    EXPECT_TRUE(game.tray().hidden());
     SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, 0);
     EXPECT_TRUE(Visible(game.hwnd));
-    EXPECT_FALSE(game.hiddenToTray);
+    EXPECT_FALSE(game.tray().hidden());
     EXPECT_FALSE(IconPresent(game.hwnd));
 
     // Hidden by other means: the key does nothing.
     ShowWindow(game.hwnd, SW_HIDE);
     SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, 0);
-    EXPECT_FALSE(game.hiddenToTray);
+    EXPECT_FALSE(game.tray().hidden());
     EXPECT_FALSE(Visible(game.hwnd));
     EXPECT_FALSE(IconPresent(game.hwnd));
     ShowWindow(game.hwnd, SW_SHOW);
 
     // The real keystroke reaches the window through the registered key, also
     // while another window has the focus.
-    EXPECT_TRUE(PressUntil(game.hwnd, {VK_MENU, 'D'}, [this] { return game.hiddenToTray && !Visible(game.hwnd); }));
+    EXPECT_TRUE(PressUntil(game.hwnd, {VK_MENU, 'D'}, [this] { return game.tray().hidden() && !Visible(game.hwnd); }));
     EXPECT_TRUE(PressUntil(Bystander(WS_VISIBLE), {VK_MENU, 'D'},
-                           [this] { return !game.hiddenToTray && Visible(game.hwnd); }));
+                           [this] { return !game.tray().hidden() && Visible(game.hwnd); }));
+}
+
+// The browser thread's queue, served here without executing anything:
+// what the game window asks of the browser, in order.
+class QueuedBrowserRequests {
+public:
+    QueuedBrowserRequests() { g_htmlManager = &manager; }
+    ~QueuedBrowserRequests() { g_htmlManager = nullptr; }
+    QueuedBrowserRequests(const QueuedBrowserRequests&) = delete;
+    QueuedBrowserRequests& operator=(const QueuedBrowserRequests&) = delete;
+
+    // "navigate <url>", "show" or "hide" for each request since the last
+    // call; with `placement` also "focus" and "layout l,t,r,b".
+    std::vector<std::wstring> Take(bool placement = false)
+    {
+        manager.ServeRequests();
+        std::vector<std::wstring> seen;
+        for (const std::wstring& entry : manager.seen) {
+            if (placement || (entry.rfind(L"layout", 0) != 0 && entry != L"focus"))
+                seen.push_back(entry);
+        }
+        manager.seen.clear();
+        return seen;
+    }
+
+private:
+    class Recorder : public CHtmlAppManager {
+    public:
+        std::vector<std::wstring> seen;
+
+    protected:
+        void ExecuteRequest(HtmlRequest& request) override
+        {
+            switch (request.command) {
+            case NavigateRequest:
+                seen.push_back(L"navigate " + request.url);
+                return;
+            case VisibilityRequest:
+                seen.push_back(request.value ? L"show" : L"hide");
+                return;
+            case FocusRequest:
+                seen.push_back(L"focus");
+                return;
+            case LayoutRequest:
+                seen.push_back(L"layout " + std::to_wstring(request.x) + L"," + std::to_wstring(request.y) + L"," +
+                               std::to_wstring(request.x + request.width) + L"," +
+                               std::to_wstring(request.y + request.height));
+                return;
+            default:
+                return;
+            }
+        }
+    };
+
+    Recorder manager;
+};
+
+TEST_F(FrameGame, AnIconWhoseAddingReportedFailureIsStillDeleted)
+{
+    CreateLogin();
+    CTrayIcon icon;
+    icon.Prepare(game.hwnd, CFrameGame::TrayIconId, TrayNotifyMessage, CFrameGame::TrayIconId, L"Lumavex");
+    // Already there: the shell refuses to add it again.
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof(data);
+    data.hWnd = game.hwnd;
+    data.uID = CFrameGame::TrayIconId;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &data));
+    ASSERT_FALSE(icon.Show());
+    icon.Hide();
+    EXPECT_FALSE(IconPresent(game.hwnd));
+}
+
+TEST_F(FrameGame, TheBrowserWindowIsPlacedAndFocusedByRequestsOnly)
+{
+    QueuedBrowserRequests browser;
+    EnterGameView();
+    browser.Take(true);
+    SendMessageW(game.hwnd, FrameCommandMessage, ToggleFullScreenCommand, 0);
+    ASSERT_TRUE(game.IsFullScreen());
+    const std::wstring screen = L"layout 0,0," + std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L"," +
+                                std::to_wstring(GetSystemMetrics(SM_CYSCREEN));
+    const std::vector<std::wstring> seen = browser.Take(true);
+    EXPECT_NE(std::find(seen.begin(), seen.end(), L"focus"), seen.end());
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), screen);
 }
 
 TEST_F(FrameGame, TrayMenuOpensAboveTheCursorAndItsRowsShowOrClose)
@@ -689,56 +794,58 @@ TEST_F(FrameGame, TrayMenuOpensAboveTheCursorAndItsRowsShowOrClose)
     EnterGameView();
     const HWND window = game.hwnd;
     SendMessageW(window, WM_HOTKEY, CFrameGame::BossKeyId, 0);
-    ASSERT_TRUE(game.hiddenToTray);
+    ASSERT_TRUE(game.tray().hidden());
 
     ASSERT_TRUE(SettleCursorAt(900, 700));
     EXPECT_EQ(SendMessageW(window, TrayNotifyMessage, 128, WM_RBUTTONUP), 0);
-    ASSERT_TRUE(PumpUntil([this] { return Visible(game.trayMenu.hwnd); }, 10000));
-    EXPECT_EQ(ClassOf(game.trayMenu.hwnd), L"velmor_menu");
-    ASSERT_EQ(game.trayMenu.painter.items.size(), 2u);
-    EXPECT_EQ(game.trayMenu.painter.items.front()->id, CFrameGame::OpenGameItemId);
-    EXPECT_EQ(RowText(game.trayMenu, CFrameGame::OpenGameItemId), L"打开游戏");
-    EXPECT_EQ(RowText(game.trayMenu, CFrameGame::CloseItemId), L"关闭");
+    ASSERT_TRUE(PumpUntil([this] { return Visible(game.tray().menu().hwnd); }, 10000));
+    EXPECT_EQ(ClassOf(game.tray().menu().hwnd), L"velmor_menu");
+    ASSERT_EQ(game.tray().menu().painter.items.size(), 2u);
+    EXPECT_EQ(game.tray().menu().painter.items.front()->id, CFrameGame::OpenGameItemId);
+    EXPECT_EQ(RowText(game.tray().menu(), CFrameGame::OpenGameItemId), L"打开游戏");
+    EXPECT_EQ(RowText(game.tray().menu(), CFrameGame::CloseItemId), L"关闭");
     const POINT origin = CFrameGame::TrayMenuOrigin(POINT{900, 700}, WorkArea(),
                                                     GetSystemMetrics(SM_CXSCREEN), 48);
-    const RECT m = WindowRect(game.trayMenu.hwnd);
+    const RECT m = WindowRect(game.tray().menu().hwnd);
     EXPECT_TRUE(RectIs(m, origin.x, origin.y, origin.x + 96, origin.y + 48));
     EXPECT_EQ(m.bottom, 700) << "above the cursor";
-    EXPECT_EQ(MenuRowsWithoutCaption(game.trayMenu.hwnd, L"game-tray-menu"), std::vector<int>{});
+    EXPECT_EQ(MenuRowsWithoutCaption(game.tray().menu().hwnd, L"game-tray-menu"), std::vector<int>{});
 
     // "打开游戏", clicked for real.
     ASSERT_TRUE(ClickUntil(POINT{m.left + 40, m.top + 12}, [&] { return Visible(window); }));
-    EXPECT_FALSE(game.hiddenToTray);
+    EXPECT_FALSE(game.tray().hidden());
     EXPECT_FALSE(IconPresent(window));
-    EXPECT_TRUE(PumpUntil([this] { return !IsWindow(game.trayMenu.hwnd); })) << "closed after the click";
+    EXPECT_TRUE(PumpUntil([this] { return !IsWindow(game.tray().menu().hwnd); })) << "closed after the click";
 
     // Hidden again, the menu is rebuilt without doubled rows; "关闭" ends it.
     SendMessageW(window, WM_HOTKEY, CFrameGame::BossKeyId, 0);
     ASSERT_TRUE(IconPresent(window));
     SendMessageW(window, TrayNotifyMessage, 128, WM_RBUTTONUP);
-    ASSERT_TRUE(PumpUntil([this] { return Visible(game.trayMenu.hwnd); }, 10000));
-    EXPECT_EQ(game.trayMenu.painter.items.size(), 2u);
-    game.OnTrayMenuClick(game.trayMenu.painter.FindItem(CFrameGame::CloseItemId));
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_FALSE(game.hiddenToTray);
+    ASSERT_TRUE(PumpUntil([this] { return Visible(game.tray().menu().hwnd); }, 10000));
+    EXPECT_EQ(game.tray().menu().painter.items.size(), 2u);
+    game.OnTrayMenuClick(game.tray().menu().painter.FindItem(CFrameGame::CloseItemId));
+    // Gone from the screen at once; destroyed once the browser let go.
+    EXPECT_FALSE(Visible(window));
+    EXPECT_FALSE(game.tray().hidden());
     EXPECT_EQ(game.dialogResult, DialogResult::Confirmed);
     EXPECT_FALSE(game.modalRunning);
-    EXPECT_FALSE(Visible(game.trayMenu.hwnd));
+    EXPECT_FALSE(Visible(game.tray().menu().hwnd));
     EXPECT_FALSE(Visible(Back()));
     EXPECT_FALSE(IconPresent(window));
     EXPECT_TRUE(RegisterHotKey(Bystander(), 1, MOD_ALT, 'D')) << "the key is free again";
 }
 
-TEST_F(FrameGame, DestroyedWhileHiddenLeavesNoIconAndFreesTheKey)
+TEST_F(FrameGame, ClosedWhileHiddenLeavesNoIconAndFreesTheKey)
 {
     EnterGameView();
     const HWND window = game.hwnd;
     SendMessageW(window, WM_HOTKEY, CFrameGame::BossKeyId, 0);
-    ASSERT_TRUE(game.hiddenToTray);
+    ASSERT_TRUE(game.tray().hidden());
     ASSERT_TRUE(IconPresent(window));
     PostMessageW(window, FrameCommandMessage, CloseCommand, 0);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window); }, 10000));
-    EXPECT_FALSE(game.hiddenToTray);
+    ASSERT_TRUE(PumpUntil([&] { return !game.tray().hidden(); }, 10000));
+    EXPECT_FALSE(Visible(window));
+    EXPECT_FALSE(game.modalRunning);
     EXPECT_FALSE(IconPresent(window));
     EXPECT_TRUE(RegisterHotKey(Bystander(), 1, MOD_ALT, 'D'));
     EXPECT_FALSE(Visible(Back()));
@@ -779,17 +886,17 @@ TEST_F(FrameGame, ToolsMenuAndTooltipsOfTheTitleBar)
 
     // The tools button opens its menu below the title bar.
     const POINT tools = Centre(CFrameGame::ToolsButtonId);
-    ASSERT_TRUE(ClickUntil(tools, [this] { return Visible(game.toolsMenu.hwnd); }));
-    EXPECT_EQ(ClassOf(game.toolsMenu.hwnd), L"velmor_menu");
-    ASSERT_EQ(game.toolsMenu.painter.items.size(), 3u);
-    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::CleanCacheItemId), L"清除缓存");
-    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::RefreshItemId), L"刷新");
-    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::BossKeyItemId), game.BossKeyMenuText());
-    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::BossKeyItemId), L"老板键(Alt+D)");
-    const RECT m = WindowRect(game.toolsMenu.hwnd);
+    ASSERT_TRUE(ClickUntil(tools, [this] { return Visible(game.toolsMenu().menu().hwnd); }));
+    EXPECT_EQ(ClassOf(game.toolsMenu().menu().hwnd), L"velmor_menu");
+    ASSERT_EQ(game.toolsMenu().menu().painter.items.size(), 3u);
+    EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::CleanCacheItemId), L"清除缓存");
+    EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::RefreshItemId), L"刷新");
+    EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::BossKeyItemId), game.BossKeyMenuText());
+    EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::BossKeyItemId), L"老板键(Alt+D)");
+    const RECT m = WindowRect(game.toolsMenu().menu().hwnd);
     EXPECT_TRUE(RectIs(m, tools.x - 10, WindowRect(game.hwnd).top + 30, tools.x - 10 + 96,
                        WindowRect(game.hwnd).top + 30 + 72));
-    EXPECT_EQ(MenuRowsWithoutCaption(game.toolsMenu.hwnd, L"game-tools-menu"), std::vector<int>{});
+    EXPECT_EQ(MenuRowsWithoutCaption(game.toolsMenu().menu().hwnd, L"game-tools-menu"), std::vector<int>{});
 
     // While a menu is open the tools button shows no tooltip of its own
     // (decided in the same mouse move that makes it the hot button).
@@ -798,11 +905,11 @@ TEST_F(FrameGame, ToolsMenuAndTooltipsOfTheTitleBar)
     };
     ASSERT_TRUE(HoverUntil(full, [this] { return TooltipIs(L"全屏(F10)"); }));
     ASSERT_TRUE(HoverUntil(tools, toolsHot));
-    ASSERT_TRUE(Visible(game.toolsMenu.hwnd));
+    ASSERT_TRUE(Visible(game.toolsMenu().menu().hwnd));
     EXPECT_TRUE(TooltipIs(L"全屏(F10)")) << "tooltip changed to the tools button's";
 
     // The boss-key row does nothing but close the menu.
-    ASSERT_TRUE(ClickUntil(POINT{m.left + 40, m.top + 24 * 2 + 12}, [this] { return !IsWindow(game.toolsMenu.hwnd); }));
+    ASSERT_TRUE(ClickUntil(POINT{m.left + 40, m.top + 24 * 2 + 12}, [this] { return !IsWindow(game.toolsMenu().menu().hwnd); }));
     EXPECT_TRUE(Visible(game.hwnd));
 
     // Without a menu the tools button has its tooltip.
@@ -810,7 +917,7 @@ TEST_F(FrameGame, ToolsMenuAndTooltipsOfTheTitleBar)
     EXPECT_TRUE(HoverUntil(tools, [this] { return TooltipIs(L"工具"); }));
 }
 
-TEST_F(FrameGame, CloseButtonAsksAndOnlyAConfirmationDestroysTheWindow)
+TEST_F(FrameGame, CloseButtonAsksAndOnlyAConfirmationClosesTheWindow)
 {
     EnterGameView();
     const HWND window = game.hwnd;
@@ -836,9 +943,13 @@ TEST_F(FrameGame, CloseButtonAsksAndOnlyAConfirmationDestroysTheWindow)
     {
         TimerScript answer = AnswerCloseDialog(84, 117);  // confirm
         ASSERT_TRUE(ClickUntil(close, [&] { return answer.finished(); }));
-        ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window); }, 10000));
+        ASSERT_TRUE(PumpUntil([&] { return !Visible(window); }, 10000));
     }
     EXPECT_FALSE(Visible(Back()));
+    EXPECT_FALSE(game.modalRunning);
+    game.Destroy();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(IsWindow(Back()));
     EXPECT_TRUE(RegisterHotKey(Bystander(), 1, MOD_ALT, 'D'));
 }
 
@@ -851,7 +962,7 @@ TEST_F(FrameGame, NewWindowsGoToTheBrowserForWebAddressesOnlyAndAreAlwaysCancell
         std::thread([&] {
             std::wstring copy = url ? url : L"";
             short* cancel = &flag;
-            game.OnNewWindow(nullptr, cancel, 0, nullptr, url ? &copy[0] : nullptr);
+            game.browser().OnNewWindow(nullptr, cancel, 0, nullptr, url ? &copy[0] : nullptr);
         }).join();
         PumpPending();
         return flag;
@@ -872,13 +983,13 @@ TEST_F(FrameGame, NewWindowsGoToTheBrowserForWebAddressesOnlyAndAreAlwaysCancell
     // No cancel flag to set: still handled.
     short* none = nullptr;
     wchar_t web[] = L"https://example.test/b";
-    game.OnNewWindow(nullptr, none, 0, nullptr, web);
+    game.browser().OnNewWindow(nullptr, none, 0, nullptr, web);
     PumpPending();
     EXPECT_EQ(opened, std::vector<std::wstring>{L"https://example.test/b"});
 
     // Once the window is gone nothing waits and nothing is opened.
     DestroyWindow(game.hwnd);
-    game.OnNewWindow(nullptr, none, 0, nullptr, web);
+    game.browser().OnNewWindow(nullptr, none, 0, nullptr, web);
     PumpPending();
     EXPECT_EQ(opened.size(), 1u);
 }
@@ -896,12 +1007,12 @@ TEST_F(FrameGame, ConfiguredBossKeyIsRegisteredNamedAndWorks)
     game.config = config.WindowConfig();
 
     CreateLogin();
-    game.OnNavigateComplete(L"https://p.example/game?type=3&server_id=s5");
+    game.browser().OnNavigateComplete(L"https://p.example/game?type=3&server_id=s5");
     PumpPending();
     game.EnterGameMode();
     ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 10000));
-    EXPECT_EQ(game.configModifiers, 3);
-    EXPECT_EQ(game.configVirtualKey, 119);
+    EXPECT_EQ(game.config.bossKeyModifiers, 3);
+    EXPECT_EQ(game.config.bossKeyVirtualKey, 119);
     EXPECT_EQ(game.BossKeyMenuText(), L"老板键(Ctrl+Alt+F8)");
 
     const HWND other = Bystander();
@@ -911,14 +1022,14 @@ TEST_F(FrameGame, ConfiguredBossKeyIsRegisteredNamedAndWorks)
 
     // The tools menu names it.
     game.OnButtonClick(Button(CFrameGame::ToolsButtonId));
-    ASSERT_TRUE(PumpUntil([this] { return Visible(game.toolsMenu.hwnd); }, 10000));
-    EXPECT_EQ(RowText(game.toolsMenu, CFrameGame::BossKeyItemId), L"老板键(Ctrl+Alt+F8)");
+    ASSERT_TRUE(PumpUntil([this] { return Visible(game.toolsMenu().menu().hwnd); }, 10000));
+    EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::BossKeyItemId), L"老板键(Ctrl+Alt+F8)");
 
     EXPECT_EQ(game.LinkAddress(PaymentLinkId),
               L"https://pay.example/pay?gid=148&user_name=玩家01&server_id=s5");
 
     SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, MAKELPARAM(3, VK_F8));
-    EXPECT_TRUE(game.hiddenToTray);
+    EXPECT_TRUE(game.tray().hidden());
     EXPECT_FALSE(Visible(game.hwnd));
 
     // Destroyed: the configured key is free again.
@@ -937,39 +1048,13 @@ TEST_F(FrameGame, TakenConfiguredKeyFallsBackToAltD)
     ASSERT_TRUE(RegisterHotKey(blocker, 1, MOD_CONTROL | MOD_ALT, VK_F8));
 
     EnterGameView();
-    EXPECT_EQ(game.configVirtualKey, 119);
-    EXPECT_TRUE(game.bossKeyHotKey && game.bossKeyHotKey->registered());
+    EXPECT_EQ(game.config.bossKeyVirtualKey, 119);
+    EXPECT_TRUE(game.tray().hotKey() && game.tray().hotKey()->registered());
     EXPECT_EQ(game.BossKeyMenuText(), L"老板键(Alt+D)");
     EXPECT_FALSE(RegisterHotKey(Bystander(), 2, MOD_ALT, 'D')) << "Alt+D not registered";
 
-    EXPECT_TRUE(PressUntil(game.hwnd, {VK_MENU, 'D'}, [this] { return game.hiddenToTray && !Visible(game.hwnd); }));
+    EXPECT_TRUE(PressUntil(game.hwnd, {VK_MENU, 'D'}, [this] { return game.tray().hidden() && !Visible(game.hwnd); }));
 }
-
-// The browser thread's queue, unserved: what the game window asks of the
-// browser, in order.
-class QueuedBrowserRequests {
-public:
-    QueuedBrowserRequests() { g_htmlManager = &manager; }
-    ~QueuedBrowserRequests() { g_htmlManager = nullptr; }
-    QueuedBrowserRequests(const QueuedBrowserRequests&) = delete;
-    QueuedBrowserRequests& operator=(const QueuedBrowserRequests&) = delete;
-
-    // "navigate <url>", "show" or "hide" for each request since the last call.
-    std::vector<std::wstring> Take()
-    {
-        std::vector<std::wstring> seen;
-        for (const HtmlRequest& request : manager.requests) {
-            if (request.command == NavigateRequest)
-                seen.push_back(L"navigate " + request.url);
-            else if (request.command == VisibilityRequest)
-                seen.push_back(request.value ? L"show" : L"hide");
-        }
-        manager.requests.clear();
-        return seen;
-    }
-
-    CHtmlAppManager manager;
-};
 
 TEST_F(FrameGame, AFailedPageIsReplacedByThePanelWhoseButtonRetriesOnceUntilAPageLoads)
 {
@@ -977,7 +1062,7 @@ TEST_F(FrameGame, AFailedPageIsReplacedByThePanelWhoseButtonRetriesOnceUntilAPag
     CreateLogin();
     browser.Take();
     const std::wstring failed = L"http://p.example/lander/qmvt?x=1";
-    std::thread([&] { game.OnNavigateError(failed.c_str(), static_cast<long>(0x800C0007)); }).join();
+    std::thread([&] { game.browser().OnNavigateError(failed.c_str(), static_cast<long>(0x800C0007)); }).join();
     PumpPending();
     ASSERT_TRUE(game.offlinePanel.shown());
     EXPECT_EQ(browser.Take(), std::vector<std::wstring>{L"hide"});
@@ -997,7 +1082,7 @@ TEST_F(FrameGame, AFailedPageIsReplacedByThePanelWhoseButtonRetriesOnceUntilAPag
     EXPECT_EQ(browser.Take(), std::vector<std::wstring>{L"navigate " + failed});
 
     // A page loaded: the panel and its button go, the page shows.
-    std::thread([&] { game.OnNavigateComplete(failed.c_str()); }).join();
+    std::thread([&] { game.browser().OnNavigateComplete(failed.c_str()); }).join();
     PumpPending();
     EXPECT_FALSE(game.offlinePanel.shown());
     EXPECT_EQ(Button(COfflinePanel::RetryButtonId), nullptr);
@@ -1006,7 +1091,7 @@ TEST_F(FrameGame, AFailedPageIsReplacedByThePanelWhoseButtonRetriesOnceUntilAPag
     // In the game view the panel lies below the title bar.
     game.EnterGameMode();
     ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 10000));
-    std::thread([&] { game.OnNavigateError(L"http://p.example/game?type=3", 0); }).join();
+    std::thread([&] { game.browser().OnNavigateError(L"http://p.example/game?type=3", 0); }).join();
     PumpPending();
     ASSERT_TRUE(game.offlinePanel.shown());
     retry = Button(COfflinePanel::RetryButtonId);
@@ -1067,7 +1152,7 @@ TEST_F(FrameGame, BossKeySilencesTheClientWhileHiddenAndGivesThePlayersMuteBack)
     ASSERT_TRUE(PlaySoundW(reinterpret_cast<LPCWSTR>(tone.data()), nullptr, SND_MEMORY | SND_ASYNC | SND_LOOP));
     EnterGameView();
     // The session as the game window holds it (the mixer's view on Windows).
-    ISimpleAudioVolume* raw = game.audioMute.Session();
+    ISimpleAudioVolume* raw = game.tray().sound().Session();
     ASSERT_NE(raw, nullptr) << "no sound session";
     raw->AddRef();
     ComPtr<ISimpleAudioVolume> session(raw);
@@ -1079,17 +1164,17 @@ TEST_F(FrameGame, BossKeySilencesTheClientWhileHiddenAndGivesThePlayersMuteBack)
     ASSERT_FALSE(muted());
 
     SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, MAKELPARAM(MOD_ALT, 'D'));
-    ASSERT_TRUE(game.hiddenToTray);
+    ASSERT_TRUE(game.tray().hidden());
     EXPECT_TRUE(muted()) << "hidden but not silent";
     SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, MAKELPARAM(MOD_ALT, 'D'));
-    ASSERT_FALSE(game.hiddenToTray);
+    ASSERT_FALSE(game.tray().hidden());
     EXPECT_FALSE(muted()) << "back but still silent";
 
     // Muted by the player: hiding and showing (here from the icon) leave it so.
     ASSERT_EQ(session->SetMute(TRUE, nullptr), S_OK);
     SendMessageW(game.hwnd, WM_HOTKEY, CFrameGame::BossKeyId, MAKELPARAM(MOD_ALT, 'D'));
     EXPECT_EQ(SendMessageW(game.hwnd, TrayNotifyMessage, 128, WM_LBUTTONDBLCLK), 0);
-    ASSERT_FALSE(game.hiddenToTray);
+    ASSERT_FALSE(game.tray().hidden());
     EXPECT_TRUE(muted()) << "the player's own mute was undone";
 
     // Closed while hidden: the next run does not start silent.

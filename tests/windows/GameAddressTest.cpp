@@ -92,6 +92,9 @@ TEST(BossKey, ConfiguredKeyReplacesAltDOnlyWhenUsable)
         EXPECT_EQ(key, bare.virtualKey);
     }
     EXPECT_EQ(static_cast<UINT>('D'), ConfiguredBossKey(0, VK_F24 + 1).virtualKey);
+    // Except F10, the client's own full-screen key: refused like a bare letter.
+    EXPECT_EQ(static_cast<UINT>('D'), ConfiguredBossKey(0, VK_F10).virtualKey);
+    EXPECT_EQ(static_cast<UINT>(VK_F10), ConfiguredBossKey(MOD_CONTROL, VK_F10).virtualKey);
 
     // Modifiers given without a key, unknown modifier bits and keys out of
     // range all leave Alt+D.

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <windows.h>
+
+class HtmlWindowProxy;
+
+// Full screen of the game window: the whole primary screen, topmost, the
+// page over the whole client area; leaving returns to the exact rectangle
+// it left. The browser window is placed and focused by requests, so this
+// never waits for the browser thread. Owning thread: the game window's
+// (main).
+class FullScreenMode {
+public:
+    bool on() const { return active; }
+    // Enters full screen for `game`.
+    void Enter(HWND game, HtmlWindowProxy& browser);
+    // Returns `game` to where it was.
+    void Leave(HWND game);
+
+private:
+    // Moves and sizes the window without redrawing the browser's: Wine
+    // erases child windows of other threads from here, waiting for them.
+    static void Place(HWND game, HWND insertAfter, const RECT& rect);
+
+    bool active = false;
+    RECT savedRect = {0, 0, 0, 0};
+};
