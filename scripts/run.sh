@@ -103,7 +103,7 @@ wine64 regedit /S "Z:${regfile//\//\\}" >/dev/null 2>&1
 if [ "$double" = 1 ]; then
   echo "web-browser control: the scripted stand-in (tests/browserdouble); the game view follows the login view after a few seconds"
 else
-  echo "web-browser control: Wine's own, which has no HTML engine here: the page area stays empty and the game view is never reached (use --double to watch the whole flow)"
+  echo "web-browser control: Wine's own, which has no HTML engine here: the landing page fails, the offline panel shows and the game view is never reached (use --double to watch the whole flow)"
 fi
 
 # Waits up to $2 seconds for a request line starting with $1 in the site log.
