@@ -113,11 +113,21 @@ void CHtmlAppManager::ExecuteRequest(HtmlRequest& request)
         if (attached)
             target->OnSize();
         return;
-    case VisibilityRequest:
+    case VisibilityRequest: {
         if (!IsWindow(target->hwnd))
             return;
+        // Hidden: the parent draws in its place. Its last paint was clipped
+        // to around this window, so that area is marked for it again (only
+        // marked: nothing waits for the parent's thread).
+        RECT area = {0, 0, 0, 0};
+        const HWND parent = GetParent(target->hwnd);
+        GetWindowRect(target->hwnd, &area);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
         ShowWindow(target->hwnd, request.value ? SW_SHOWNA : SW_HIDE);
+        if (!request.value && parent)
+            InvalidateRect(parent, &area, FALSE);
         return;
+    }
     case FocusRequest:
         if (IsWindow(target->hwnd))
             SetFocus(target->hwnd);
