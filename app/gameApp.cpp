@@ -117,7 +117,7 @@ bool gameApp::InitInstance()
         htmlManager->WaitUntilReady(browserThread.get(), BrowserStartTimeoutMs);
 
     auto game = std::make_unique<CFrameGame>();
-    game->config = WindowConfig();
+    game->Configure(WindowConfig());
     gameWindow = game.get();
     game->RunGameWindow();
     // Whatever ended the loop, nothing of the client stays on screen.
@@ -159,7 +159,7 @@ int gameApp::PreTranslateMessage(MSG* msg)
 {
     if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN))
         return 0;
-    if (!gameWindow || !gameWindow->inGame || !gameWindow->hwnd)
+    if (!gameWindow || !gameWindow->inGameView() || !gameWindow->hwnd)
         return 0;
     if (msg->wParam == VK_ESCAPE)
         PostMessageW(gameWindow->hwnd, FrameCommandMessage, LeaveFullScreenCommand, 0);

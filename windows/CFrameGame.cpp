@@ -1,29 +1,18 @@
 #include "windows/CFrameGame.h"
 
 #include "base/AppMessages.h"
-#include "base/ComPtr.h"
 #include "base/ProductNames.h"
 #include "browser/CHtmlAppManager.h"
 #include "ui/CImageButton.h"
-#include "ui/CImageItem.h"
 #include "windows/CleanCacheThread.h"
 #include "windows/CloseMsgWnd.h"
 #include "windows/GameAddress.h"
-
-#include <mshtml.h>
-#include <strsafe.h>
-#include <windowsx.h>
-
-#include <algorithm>
-#include <cwchar>
-#include <initializer_list>
 
 namespace {
 
 constexpr DWORD kLoginStyle =
     WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 constexpr Gdiplus::ARGB kGameBackColor = 0x0023373C;
-constexpr int kNavNoHistory = 2;
 
 RECT WorkArea()
 {
@@ -31,12 +20,6 @@ RECT WorkArea()
     if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
         SetRect(&work, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     return work;
-}
-
-void ShowIfWindow(HWND window, int command)
-{
-    if (window && IsWindow(window))
-        ShowWindow(window, command);
 }
 
 } // namespace
@@ -47,9 +30,6 @@ CFrameGame::CFrameGame()
 }
 
 CFrameGame::~CFrameGame() = default;
-
-// ---------------------------------------------------------------------------
-// Creation
 
 void CFrameGame::RunGameWindow()
 {
@@ -62,7 +42,7 @@ void CFrameGame::Close()
     // Gone from the screen and the tray at once; the windows themselves go
     // in Destroy, once the browser thread has let go of its window.
     tools.Close();
-    ShowIfWindow(tooltip.hwnd, SW_HIDE);
+    tip.Hide();
     if (IsWindowHandle())
         ShowWindow(hwnd, SW_HIDE);
     backWindow.Show(SW_HIDE);
@@ -116,6 +96,8 @@ void CFrameGame::OnCreate(CREATESTRUCTW*)
     RECT client = {0, 0, 0, 0};
     GetClientRect(hwnd, &client);
     bridge.Open(hwnd, client, config.startUrl);
+    offlineView.Attach(hwnd, painter, bridge.proxy());
+    entry.Attach(hwnd);
 
     tools.Prepare();
     trayPart.Prepare(hwnd);
@@ -125,9 +107,7 @@ void CFrameGame::OnDestroy()
 {
     titleBar.Release();
     bridge.Close();
-    // No retry outlives the window.
-    KillTimer(hwnd, RetryTimer);
-    offlineRetry.Stop();
+    offlineView.Stop();
 
     // No ghost icon and no stolen key once the client is gone.
     trayPart.Remove();
@@ -137,9 +117,6 @@ void CFrameGame::OnDestroy()
         PostMessageW(backWindow.hwnd, WM_CLOSE, 0, 0);
     }
 }
-
-// ---------------------------------------------------------------------------
-// Messages
 
 LRESULT CFrameGame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -154,19 +131,19 @@ LRESULT CFrameGame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return CImageDialog::HandleMessage(message, wParam, lParam);
     case WM_MOUSEMOVE:
         if (!painter.hotButton)
-            SetTooltipText(L"");
+            tip.SetText(L"");
         return CImageDialog::HandleMessage(message, wParam, lParam);
     case WM_MOUSELEAVE:
-        SetTooltipText(L"");
+        tip.SetText(L"");
         return CImageDialog::HandleMessage(message, wParam, lParam);
     case WM_HOTKEY:
-        OnBossKey(wParam);
+        trayPart.OnBossKey(wParam);
         return CImageDialog::HandleMessage(message, wParam, lParam);
     case FrameCommandMessage:
         OnFrameCommand(wParam);
         return CImageDialog::HandleMessage(message, wParam, lParam);
     case TrayNotifyMessage:
-        if (OnTrayNotify(wParam, lParam))
+        if (trayPart.OnNotify(wParam, lParam))
             return 1;
         return CImageDialog::HandleMessage(message, wParam, lParam);
     case GameAddressMessage:
@@ -199,7 +176,7 @@ LRESULT CFrameGame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CFrameGame::OnSysCommand(WPARAM command)
 {
-    if (inGame)
+    if (entry.entered())
         return;
     if (command == SC_MINIMIZE)
         backWindow.Show(SW_HIDE);
@@ -230,42 +207,33 @@ void CFrameGame::OnFrameCommand(WPARAM command)
 
 void CFrameGame::OnTimer(UINT_PTR timerId)
 {
-    switch (timerId) {
-    case EnterGameTimer:
-        if (!inGame)
-            PostMessageW(hwnd, FrameCommandMessage, EnterGameCommand, 0);
-        KillTimer(hwnd, EnterGameTimer);
+    if (timerId == OfflineView::RetryTimer) {
+        offlineView.RetryNow();
         return;
-    case MaximizeTimer:
-        if (IsWindowHandle())
-            ShowWindow(hwnd, SW_SHOWMAXIMIZED);
+    }
+    switch (entry.OnTimer(timerId)) {
+    case GameViewEntry::Step::Enter:
+        PostMessageW(hwnd, FrameCommandMessage, EnterGameCommand, 0);
+        return;
+    case GameViewEntry::Step::Maximize:
+        ShowWindow(hwnd, SW_SHOWMAXIMIZED);
         // Showing maximised sends no WM_SHOWWINDOW: bring the shadow back here.
-        if (IsWindowHandle() && IsWindowVisible(hwnd))
+        if (IsWindowVisible(hwnd))
             backWindow.Show(SW_SHOW);
         SetForegroundWindow(hwnd);
-        KillTimer(hwnd, MaximizeTimer);
-        SetTimer(hwnd, RelayoutTimer, RelayoutDelay, nullptr);
         return;
-    case RelayoutTimer:
+    case GameViewEntry::Step::Relayout:
         bridge.proxy().OnSize();
-        KillTimer(hwnd, RelayoutTimer);
         return;
-    case RetryTimer:
-        KillTimer(hwnd, RetryTimer);
-        RetryNow();
-        return;
-    default:
+    case GameViewEntry::Step::None:
         return;
     }
 }
 
-// ---------------------------------------------------------------------------
-// The address watch (browser thread) and the switch to the game view
-
 void CFrameGame::OnGameAddressesPosted()
 {
     for (const std::wstring& url : bridge.Take(GameAddressMessage))
-        OnAddressSeen(url);
+        entry.OnAddressSeen(url);
 }
 
 void CFrameGame::OnOpenAddressesPosted()
@@ -276,74 +244,38 @@ void CFrameGame::OnOpenAddressesPosted()
 
 void CFrameGame::OnNavigateFailuresPosted()
 {
-    for (const std::wstring& url : bridge.Take(NavigateFailedMessage)) {
-        const UINT delay = offlineRetry.OnNavigateFailed(url);
-        if (!delay || !IsWindowHandle())
-            continue;
-        if (!offlinePanel.shown()) {
-            bridge.proxy().Show(false);
-            offlinePanel.Show(painter, hwnd, PageArea());
-        }
-        SetTimer(hwnd, RetryTimer, delay, nullptr);
-    }
+    for (const std::wstring& url : bridge.Take(NavigateFailedMessage))
+        offlineView.OnNavigateFailed(url, PageArea());
 }
 
 void CFrameGame::OnPagesLoadedPosted()
 {
-    if (bridge.Take(PageLoadedMessage).empty() || !offlineRetry.OnNavigateCompleted())
-        return;
-    KillTimer(hwnd, RetryTimer);
-    offlinePanel.Hide(painter, hwnd);
-    bridge.proxy().Show(true);
+    if (!bridge.Take(PageLoadedMessage).empty())
+        offlineView.OnPageLoaded();
 }
 
-void CFrameGame::RetryNow()
+GameViewState CFrameGame::ViewState() const
 {
-    // Empty while a retry is under way: one navigation at a time.
-    const std::wstring url = offlineRetry.StartRetry();
-    if (!url.empty())
-        bridge.proxy().Navigate(url.c_str(), kNavNoHistory);
+    GameViewState state;
+    state.gameView = entry.entered();
+    state.fullScreen = fullScreen.on();
+    state.maximised = IsWindowHandle() && IsZoomed(hwnd);
+    state.dpi = painter.Dpi();
+    return state;
 }
 
 RECT CFrameGame::PageArea() const
 {
-    RECT r = {0, 0, 0, 0};
-    if (!IsWindowHandle())
-        return r;
-    GetClientRect(hwnd, &r);
-    if (!inGame || fullScreen.on())
-        return r;
-    if (!IsZoomed(hwnd)) {
-        r.left += 1;
-        r.right -= 1;
-        r.bottom -= 1;
-    }
-    r.top += TitleHeight;
-    return r;
-}
-
-void CFrameGame::OnAddressSeen(const std::wstring& url)
-{
-    if (inGame || !IsGameAddress(url.c_str()))
-        return;
-    std::wstring found;
-    if (FindServerId(url.c_str(), found))
-        serverId = found;
-    // The same id again restarts the delay.
+    RECT client = {0, 0, 0, 0};
     if (IsWindowHandle())
-        SetTimer(hwnd, EnterGameTimer, EnterGameDelay, nullptr);
-}
-
-std::wstring CFrameGame::GetServerId() const
-{
-    return serverId;
+        GetClientRect(hwnd, &client);
+    return GamePageArea(client, ViewState(), TitleHeight);
 }
 
 void CFrameGame::EnterGameMode()
 {
-    if (inGame)
+    if (!entry.Enter())
         return;
-    inGame = true;
     backWindow.EnterShadowMode();
     bridge.proxy().EnterGameView();
     if (IsWindowHandle())
@@ -357,7 +289,7 @@ void CFrameGame::EnterGameMode()
 
     AddTitleBar();
 
-    tooltip.Create(0, L"ToolTip", nullptr, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, hwnd);
+    tip.Create(hwnd);
     trayPart.RegisterBossKey(config.bossKeyModifiers, config.bossKeyVirtualKey);
 
     if (GetSystemMetrics(SM_CXSCREEN) >= GameMinWidth && GetSystemMetrics(SM_CYSCREEN) >= GameMinHeight) {
@@ -368,7 +300,7 @@ void CFrameGame::EnterGameMode()
     if (IsWindowHandle())
         MoveWindow(hwnd, (work.right - work.left - minWidth) / 2,
                    (work.bottom - work.top - minHeight) / 2, minWidth, minHeight, TRUE);
-    SetTimer(hwnd, MaximizeTimer, MaximizeDelay, nullptr);
+    entry.ScheduleMaximize();
 }
 
 void CFrameGame::AddTitleBar()
@@ -379,37 +311,14 @@ void CFrameGame::AddTitleBar()
     titleBar.AddTo(painter, client);
 }
 
-// ---------------------------------------------------------------------------
-// Layout
-
 void CFrameGame::OnSize(UINT, int, int)
 {
-    if (offlinePanel.shown()) {
-        offlinePanel.Layout(painter, PageArea());
-        InvalidateRect(hwnd, nullptr, FALSE);
-    }
-    if (!inGame) {
-        RECT client = {0, 0, 0, 0};
-        GetClientRect(hwnd, &client);
-        bridge.proxy().Layout(client);
-        return;
-    }
-    LayoutGameView();
-}
-
-void CFrameGame::LayoutGameView()
-{
-    RECT r = {0, 0, 0, 0};
-    GetClientRect(hwnd, &r);
-    if (!IsZoomed(hwnd)) {
-        r.left += 1;
-        r.right -= 1;
-        r.bottom -= 1;
-    }
+    offlineView.Layout(PageArea());
     if (fullScreen.on())
         return;
-    r.top += TitleHeight;
-    bridge.proxy().Layout(r);
+    bridge.proxy().Layout(PageArea());
+    if (!entry.entered())
+        return;
     FollowWithBackWindow();
     backWindow.painter.UpdateLayered();
 }
@@ -418,17 +327,16 @@ void CFrameGame::FollowWithBackWindow()
 {
     if (!backWindow.hwnd || !IsWindow(backWindow.hwnd))
         return;
-    RECT around = {0, 0, 0, 0};
-    GetWindowRect(hwnd, &around);
-    if (!IsRectEmpty(&around))
-        InflateRect(&around, backWindow.shadowSize, backWindow.shadowSize);
+    RECT window = {0, 0, 0, 0};
+    GetWindowRect(hwnd, &window);
+    const RECT around = ShadowRectAround(window, backWindow.shadowSize);
     MoveWindow(backWindow.hwnd, around.left, around.top, around.right - around.left,
                around.bottom - around.top, TRUE);
 }
 
 void CFrameGame::OnMove(int, int)
 {
-    if (inGame)
+    if (entry.entered())
         FollowWithBackWindow();
 }
 
@@ -436,9 +344,6 @@ void CFrameGame::OnShowWindow(BOOL show, UINT)
 {
     backWindow.Show(show ? SW_SHOW : SW_HIDE);
 }
-
-// ---------------------------------------------------------------------------
-// Title bar
 
 bool CFrameGame::OnButtonClick(CImageButton* button)
 {
@@ -455,11 +360,10 @@ bool CFrameGame::OnButtonClick(CImageButton* button)
         PostMessageW(hwnd, FrameCommandMessage, ToggleFullScreenCommand, 0);
         return true;
     case ToolsButtonId:
-        tools.Open(hwnd, BossKeyMenuText());
+        tools.Open(hwnd, trayPart.MenuText());
         return true;
     case COfflinePanel::RetryButtonId:
-        KillTimer(hwnd, RetryTimer);
-        RetryNow();
+        offlineView.RetryNow();
         return true;
     case ServiceLinkId:
     case ForumLinkId:
@@ -474,7 +378,7 @@ bool CFrameGame::OnButtonClick(CImageButton* button)
 
 std::wstring CFrameGame::LinkAddress(int id) const
 {
-    return GameLinkAddress(id, config.sites, config.userName.c_str(), GetServerId());
+    return GameLinkAddress(id, config.sites, config.userName.c_str(), entry.serverId());
 }
 
 void CFrameGame::OnToolsChoice(int id)
@@ -499,39 +403,23 @@ bool CFrameGame::OnButtonHover(CImageButton* button)
                           (trayPart.menu().hwnd && IsWindowVisible(trayPart.menu().hwnd));
     if (button->id == ToolsButtonId && menuOpen)
         return true;
-    SetTooltipText(button->tipText[0] ? button->tipText : button->text);
+    tip.SetText(button->tipText[0] ? button->tipText : button->text);
     return true;
-}
-
-void CFrameGame::SetTooltipText(const wchar_t* text)
-{
-    // Compared as it would be kept, so a long text is not handed on again
-    // on every mouse move.
-    wchar_t kept[64] = {};
-    StringCchCopyW(kept, 64, text ? text : L"");
-    if (std::wcscmp(kept, tooltipText) == 0)
-        return;
-    StringCchCopyW(tooltipText, 64, kept);
-    if (tooltip.hwnd)
-        tooltip.SetTipText(tooltipText);
 }
 
 void CFrameGame::OnPaintBackground(Gdiplus::Graphics& graphics)
 {
-    offlinePanel.Paint(graphics);
+    offlineView.Paint(graphics);
 }
 
 void CFrameGame::OnPaintForeground(Gdiplus::Graphics& graphics)
 {
-    if (!inGame)
+    if (!entry.entered())
         return;
     RECT client = {0, 0, 0, 0};
     GetClientRect(hwnd, &client);
     titleBar.PaintCaption(graphics, client);
 }
-
-// ---------------------------------------------------------------------------
-// Full screen
 
 void CFrameGame::ToggleFullScreen()
 {
@@ -549,13 +437,6 @@ void CFrameGame::ToggleFullScreen()
     backWindow.Show(SW_HIDE);
 }
 
-// ---------------------------------------------------------------------------
-
-int CFrameGame::OnBossKey(WPARAM id)
-{
-    return trayPart.OnBossKey(id);
-}
-
 void CFrameGame::BringToFront()
 {
     if (!IsWindowHandle())
@@ -566,21 +447,6 @@ void CFrameGame::BringToFront()
         // As a click on the taskbar button would.
         SendMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
     SetForegroundWindow(hwnd);
-}
-
-int CFrameGame::OnTrayNotify(WPARAM wParam, LPARAM lParam)
-{
-    return trayPart.OnNotify(wParam, lParam);
-}
-
-void CFrameGame::OnTrayMenuClick(CImageItem* row)
-{
-    trayPart.OnMenuClick(row);
-}
-
-std::wstring CFrameGame::BossKeyMenuText() const
-{
-    return trayPart.MenuText();
 }
 
 bool CFrameGame::IsWindowHandle() const

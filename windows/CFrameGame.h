@@ -3,24 +3,24 @@
 #include "ui/BuiltInButtons.h"
 #include "ui/CImageDialog.h"
 #include "ui/CImageMenu.h"
-#include "ui/CImageTipCtrl.h"
 #include "ui/GdiPlusInclude.h"
 #include "windows/BrowserBridge.h"
 #include "windows/CFrameBack.h"
-#include "windows/COfflinePanel.h"
 #include "windows/GameConfig.h"
 #include "windows/FullScreenMode.h"
 #include "windows/GameTitleBar.h"
+#include "windows/GameViewLayout.h"
 #include "windows/ToolsMenu.h"
 #include "windows/TrayController.h"
-#include "windows/OfflineRetry.h"
+#include "windows/GameTooltip.h"
+#include "windows/GameViewEntry.h"
+#include "windows/OfflineView.h"
 
 #include <shellapi.h>
 
 #include <memory>
 #include <string>
 
-class CImageItem;
 
 // The client's main window. It starts as the small login view over the back
 // window's artwork, with the browser filling it; once the page reaches the
@@ -39,14 +39,8 @@ public:
     static constexpr int OpenGameItemId = TrayController::OpenGameItemId;
     static constexpr int CloseItemId = TrayController::CloseItemId;
 
-    static constexpr UINT_PTR EnterGameTimer = 5558;
-    static constexpr UINT_PTR MaximizeTimer = 5559;
-    static constexpr UINT_PTR RelayoutTimer = 5560;
-    // The next automatic retry while the page cannot be reached.
-    static constexpr UINT_PTR RetryTimer = 5565;
-    static constexpr UINT EnterGameDelay = 1500;
-    static constexpr UINT MaximizeDelay = 700;
-    static constexpr UINT RelayoutDelay = 500;
+    static constexpr UINT EnterGameDelay = GameViewEntry::EnterGameDelay;
+    static constexpr UINT MaximizeDelay = GameViewEntry::MaximizeDelay;
     static constexpr int BossKeyId = TrayController::BossKeyId;
     static constexpr UINT TrayIconId = TrayController::IconId;
 
@@ -84,13 +78,9 @@ public:
     void Destroy();
     void EnterGameMode();
     void ToggleFullScreen();
-    int OnBossKey(WPARAM id);
     // Another start of the client asked for this one: out of the tray or
     // the taskbar, to the front.
     void BringToFront();
-    int OnTrayNotify(WPARAM wParam, LPARAM lParam);
-    void OnTrayMenuClick(CImageItem* row);
-    void SetTooltipText(const wchar_t* text);
 
     // The browser's side of this window (its callbacks run on the browser
     // thread).
@@ -99,36 +89,28 @@ public:
     // Where the page lies in the client area in the current view.
     RECT PageArea() const;
 
-    // A page address handed over by the browser thread: a game address
-    // records its server id and (re)starts the delay before the game view.
-    // Anything else, or anything once in the game view, is ignored.
-    void OnAddressSeen(const std::wstring& url);
-    std::wstring GetServerId() const;
+    // A page address handed over by the browser thread (see GameViewEntry).
+    void OnAddressSeen(const std::wstring& url) { entry.OnAddressSeen(url); }
+    std::wstring GetServerId() const { return entry.serverId(); }
     // The address a title-bar link opens, with the current server id.
     std::wstring LinkAddress(int id) const;
-    // Tools-menu text of the boss key entry: "老板键(Alt+D)" unless another
-    // key was registered.
-    std::wstring BossKeyMenuText() const;
 
-    static POINT TrayMenuOrigin(POINT cursor, const RECT& workArea, int screenWidth, int menuHeight)
-    {
-        return TrayController::MenuOrigin(cursor, workArea, screenWidth, menuHeight);
-    }
+    // Handed over by the application before the window is created.
+    void Configure(const GameConfig& value) { config = value; }
+    const GameConfig& configuration() const { return config; }
+
     // The boss key and notification icon.
     TrayController& tray() { return trayPart; }
     ToolsMenu& toolsMenu() { return tools; }
+    GameTooltip& tooltip() { return tip; }
+    const GameTooltip& tooltip() const { return tip; }
+    // The launcher background, later the shadow.
+    CFrameBack& back() { return backWindow; }
+    const CFrameBack& back() const { return backWindow; }
+    // The panel shown in place of a page that cannot be reached.
+    OfflineView& offline() { return offlineView; }
     bool IsFullScreen() const { return fullScreen.on(); }
-
-    CImageTipCtrl tooltip;
-    wchar_t tooltipText[64] = {};
-    CFrameBack backWindow;
-    bool inGame = false;
-    // Handed over by the application before the window is created.
-    GameConfig config;
-    // The panel shown in place of a page that cannot be reached, and when
-    // to try the page again.
-    OfflineRetry offlineRetry;
-    COfflinePanel offlinePanel;
+    bool inGameView() const { return entry.entered(); }
 
 private:
     void OnSysCommand(WPARAM command);
@@ -137,20 +119,22 @@ private:
     void OnOpenAddressesPosted();
     void OnNavigateFailuresPosted();
     void OnPagesLoadedPosted();
-    void RetryNow();
     void AddTitleBar();
-    void LayoutGameView();
     void FollowWithBackWindow();
     void OnToolsChoice(int id);
     bool IsWindowHandle() const;
+    GameViewState ViewState() const;
 
+    GameConfig config;
+    GameViewEntry entry;
+    CFrameBack backWindow;
+    GameTooltip tip;
+    OfflineView offlineView;
     BrowserBridge bridge;
     GameTitleBar titleBar;
     FullScreenMode fullScreen;
     TrayController trayPart{[this] { Close(); }};
     ToolsMenu tools{[this](int id) { OnToolsChoice(id); }};
-    // From the last game address that named one; the payment link adds it.
-    std::wstring serverId;
     // Sent to top-level windows when the shell (and its tray) restarts.
     const UINT taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
 };

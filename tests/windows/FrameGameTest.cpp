@@ -127,7 +127,7 @@ protected:
         // No browser thread: browser requests are dropped.
         ASSERT_EQ(g_htmlManager, nullptr);
         SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 20, GetSystemMetrics(SM_CYSCREEN) - 20);
-        game.backWindow.opener = [this](const std::wstring& address) { opened.push_back(address); };
+        game.back().opener = [this](const std::wstring& address) { opened.push_back(address); };
     }
 
     void TearDown() override
@@ -138,8 +138,8 @@ protected:
         }
         if (game.hwnd && IsWindow(game.hwnd))
             DestroyWindow(game.hwnd);
-        if (game.backWindow.hwnd && IsWindow(game.backWindow.hwnd))
-            DestroyWindow(game.backWindow.hwnd);
+        if (game.back().hwnd && IsWindow(game.back().hwnd))
+            DestroyWindow(game.back().hwnd);
         PumpPending();  // what the destruction posted
     }
 
@@ -149,7 +149,7 @@ protected:
         return bystanders.back();
     }
 
-    HWND Back() const { return game.backWindow.hwnd; }
+    HWND Back() const { return game.back().hwnd; }
 
     void CreateLogin()
     {
@@ -221,7 +221,7 @@ protected:
             EXPECT_GT(caption(screen, id), 40) << "no caption on link " << id;
     }
 
-    bool TooltipIs(const wchar_t* text) const { return std::wcscmp(game.tooltipText, text) == 0; }
+    bool TooltipIs(const wchar_t* text) const { return std::wcscmp(game.tooltip().text(), text) == 0; }
 
     // Hovers `at` until the tooltip text is `text`; whether the tip was up
     // when the text changed is noted from inside whatever loop runs (the
@@ -231,7 +231,7 @@ protected:
         TimerScript watch([&] {
             if (!TooltipIs(text))
                 return false;
-            tipUpThen = Visible(game.tooltip.hwnd);
+            tipUpThen = Visible(game.tooltip().window());
             return true;
         }, 10);
         EXPECT_TRUE(HoverUntil(at, [&] { return watch.finished(); }));
@@ -249,27 +249,27 @@ TEST(FrameGameLogic, TrayMenuOpensAboveTheCursorLeftOfItInsideTheWorkHeight)
 {
     const int screen = 1920;
     const RECT bottomBar = {0, 0, 1920, 1040};
-    POINT p = CFrameGame::TrayMenuOrigin(POINT{1800, 700}, bottomBar, screen, 48);
+    POINT p = TrayController::MenuOrigin(POINT{1800, 700}, bottomBar, screen, 48);
     EXPECT_EQ(p.x, 1770);
     EXPECT_EQ(p.y, 652);
     // A cursor on the taskbar: the menu still ends at the work area's height.
-    p = CFrameGame::TrayMenuOrigin(POINT{1800, 1060}, bottomBar, screen, 48);
+    p = TrayController::MenuOrigin(POINT{1800, 1060}, bottomBar, screen, 48);
     EXPECT_EQ(p.x, 1770);
     EXPECT_EQ(p.y, 992);
 
     // Taskbar at a side edge: 96 pixels to the left.
     const RECT rightBar = {0, 0, 1860, 1080};
-    p = CFrameGame::TrayMenuOrigin(POINT{1850, 1000}, rightBar, screen, 48);
+    p = TrayController::MenuOrigin(POINT{1850, 1000}, rightBar, screen, 48);
     EXPECT_EQ(p.x, 1754);
     EXPECT_EQ(p.y, 952);
     const RECT leftBar = {60, 0, 1920, 1080};
-    p = CFrameGame::TrayMenuOrigin(POINT{100, 500}, leftBar, screen, 72);
+    p = TrayController::MenuOrigin(POINT{100, 500}, leftBar, screen, 72);
     EXPECT_EQ(p.x, 4);
     EXPECT_EQ(p.y, 428);
 
     // The limit is the work area's height, not its bottom edge.
     const RECT topBar = {0, 40, 1920, 1080};
-    p = CFrameGame::TrayMenuOrigin(POINT{900, 1079}, topBar, screen, 48);
+    p = TrayController::MenuOrigin(POINT{900, 1079}, topBar, screen, 48);
     EXPECT_EQ(p.x, 870);
     EXPECT_EQ(p.y, 992);
 }
@@ -287,7 +287,7 @@ TEST_F(FrameGame, LoginViewSitsOnTheBackWindowAndMinimiseFollowsInLoginModeOnly)
     EXPECT_TRUE(RectIs(g, back.left + 626, back.top + 212, back.left + 626 + 630,
                        back.top + 212 + 372));
     EXPECT_EQ(GetWindow(game.hwnd, GW_OWNER), Back());
-    EXPECT_EQ(game.backWindow.gameWindow, &game);
+    EXPECT_EQ(game.back().gameWindow, &game);
     EXPECT_EQ(FindWindowW(L"lumavexor", nullptr), game.hwnd);
     wchar_t title[32] = {};
     GetWindowTextW(game.hwnd, title, 32);
@@ -299,9 +299,9 @@ TEST_F(FrameGame, LoginViewSitsOnTheBackWindowAndMinimiseFollowsInLoginModeOnly)
     EXPECT_TRUE(Visible(Back()));
     EXPECT_EQ(game.minWidth, 630);
     EXPECT_EQ(game.minHeight, 372);
-    EXPECT_FALSE(game.inGame);
+    EXPECT_FALSE(game.inGameView());
     EXPECT_TRUE(game.painter.buttons.empty()) << "no title bar in the login view";
-    EXPECT_EQ(game.tooltip.hwnd, nullptr);
+    EXPECT_EQ(game.tooltip().window(), nullptr);
     EXPECT_EQ(game.browser().window().hwnd, nullptr);
     // The background's artwork is on the screen.
     const ScreenCapture screen = CaptureScreenWhen(L"game-login-view", [&](const ScreenCapture& s) {
@@ -359,7 +359,7 @@ TEST_F(FrameGame, GameAddressSeenOnAnotherThreadEntersTheGameViewAfterTheDelay)
     EXPECT_TRUE(AddressMessageQueued());
     PumpPending();
     EXPECT_EQ(game.GetServerId(), L"s12");
-    ASSERT_TRUE(PumpUntil([this] { return game.inGame; }, 10000));
+    ASSERT_TRUE(PumpUntil([this] { return game.inGameView(); }, 10000));
     EXPECT_GE(GetTickCount() - start, CFrameGame::EnterGameDelay - 100) << "entered before the delay";
 
     // Afterwards the watch is inert.
@@ -379,12 +379,12 @@ TEST_F(FrameGame, ALaterGameAddressRestartsTheDelay)
     // A third of the delay passes (far enough from its end that a slow
     // machine cannot reach it) before the second address.
     PumpFor(CFrameGame::EnterGameDelay / 3);
-    ASSERT_FALSE(game.inGame);
+    ASSERT_FALSE(game.inGameView());
     game.browser().OnNavigateComplete(L"https://p.example/game?client=1&server_id=77");
     const DWORD second = GetTickCount();
     PumpPending();
     EXPECT_EQ(game.GetServerId(), L"77");
-    ASSERT_TRUE(PumpUntil([this] { return game.inGame; }, 10000));
+    ASSERT_TRUE(PumpUntil([this] { return game.inGameView(); }, 10000));
     // Without the restart the view would switch a third of the delay early.
     EXPECT_GE(GetTickCount() - second, CFrameGame::EnterGameDelay - 100)
         << "the first address's delay was not restarted";
@@ -435,7 +435,7 @@ TEST_F(FrameGame, GameViewIsMaximisedWithTheTitleBarAnchoredToTheRight)
 {
     CreateLogin();
     PostMessageW(game.hwnd, FrameCommandMessage, EnterGameCommand, 0);
-    ASSERT_TRUE(PumpUntil([this] { return game.inGame; }, 10000));
+    ASSERT_TRUE(PumpUntil([this] { return game.inGameView(); }, 10000));
     const DWORD entered = GetTickCount();
     const RECT work = WorkArea();
     // Hidden and centred at the minimum size until the maximise.
@@ -446,7 +446,7 @@ TEST_F(FrameGame, GameViewIsMaximisedWithTheTitleBarAnchoredToTheRight)
     const int x0 = (work.right - work.left - 1020) / 2;
     const int y0 = (work.bottom - work.top - 704) / 2;
     EXPECT_TRUE(RectIs(WindowRect(game.hwnd), x0, y0, x0 + 1020, y0 + 704));
-    EXPECT_EQ(game.backWindow.shadowMode, 1);
+    EXPECT_EQ(game.back().shadowMode, 1);
     EXPECT_TRUE(game.resizable);
     EXPECT_TRUE(game.roundCorners);
     EXPECT_TRUE(game.painter.dragEnabled);
@@ -493,12 +493,12 @@ TEST_F(FrameGame, GameViewIsMaximisedWithTheTitleBarAnchoredToTheRight)
     EXPECT_TRUE(RectIs(game.painter.FindImage(CFrameGame::TitleIconId)->rect, 5, 5, 21, 21));
 
     // Tooltip window made, owned, not shown; Alt+D taken.
-    ASSERT_TRUE(IsWindow(game.tooltip.hwnd));
-    EXPECT_EQ(ClassOf(game.tooltip.hwnd), L"ToolTip");
-    EXPECT_EQ(GetWindow(game.tooltip.hwnd, GW_OWNER), game.hwnd);
-    EXPECT_FALSE(Visible(game.tooltip.hwnd));
+    ASSERT_TRUE(IsWindow(game.tooltip().window()));
+    EXPECT_EQ(ClassOf(game.tooltip().window()), L"ToolTip");
+    EXPECT_EQ(GetWindow(game.tooltip().window(), GW_OWNER), game.hwnd);
+    EXPECT_FALSE(Visible(game.tooltip().window()));
     EXPECT_FALSE(RegisterHotKey(Bystander(), 1, MOD_ALT, 'D'));
-    EXPECT_EQ(game.BossKeyMenuText(), L"老板键(Alt+D)");
+    EXPECT_EQ(game.tray().MenuText(), L"老板键(Alt+D)");
     ExpectTitleBarDrawn(L"game-view");
 
     // The payment link, clicked for real, opens the payment page.
@@ -508,13 +508,13 @@ TEST_F(FrameGame, GameViewIsMaximisedWithTheTitleBarAnchoredToTheRight)
     // Entering again changes nothing (a second entry would hide, move and
     // rebuild at once).
     const size_t buttons = game.painter.buttons.size();
-    const HWND tip = game.tooltip.hwnd;
+    const HWND tip = game.tooltip().window();
     game.EnterGameMode();
     EXPECT_TRUE(Visible(game.hwnd));
     EXPECT_TRUE(IsZoomed(game.hwnd));
     EXPECT_TRUE(RectIs(WindowRect(game.hwnd), g));
     EXPECT_EQ(game.painter.buttons.size(), buttons);
-    EXPECT_EQ(game.tooltip.hwnd, tip);
+    EXPECT_EQ(game.tooltip().window(), tip);
 
     // The restore button, clicked for real: back to the centred minimum
     // size, with the shadow around it.
@@ -545,7 +545,7 @@ TEST_F(FrameGame, FullScreenCoversTheScreenAndReturnsToTheExactRectangle)
     // of to the window itself; there the tooltip shows the request.
     const bool ownFlag = TopmostReachesOwnedOwner();
     auto topmost = [this, ownFlag] {
-        return IsTopmost(game.hwnd) || (!ownFlag && IsTopmost(game.tooltip.hwnd));
+        return IsTopmost(game.hwnd) || (!ownFlag && IsTopmost(game.tooltip().window()));
     };
 
     // Esc outside full screen does nothing.
@@ -804,7 +804,7 @@ TEST_F(FrameGame, TrayMenuOpensAboveTheCursorAndItsRowsShowOrClose)
     EXPECT_EQ(game.tray().menu().painter.items.front()->id, CFrameGame::OpenGameItemId);
     EXPECT_EQ(RowText(game.tray().menu(), CFrameGame::OpenGameItemId), L"打开游戏");
     EXPECT_EQ(RowText(game.tray().menu(), CFrameGame::CloseItemId), L"关闭");
-    const POINT origin = CFrameGame::TrayMenuOrigin(POINT{900, 700}, WorkArea(),
+    const POINT origin = TrayController::MenuOrigin(POINT{900, 700}, WorkArea(),
                                                     GetSystemMetrics(SM_CXSCREEN), 48);
     const RECT m = WindowRect(game.tray().menu().hwnd);
     EXPECT_TRUE(RectIs(m, origin.x, origin.y, origin.x + 96, origin.y + 48));
@@ -823,7 +823,7 @@ TEST_F(FrameGame, TrayMenuOpensAboveTheCursorAndItsRowsShowOrClose)
     SendMessageW(window, TrayNotifyMessage, 128, WM_RBUTTONUP);
     ASSERT_TRUE(PumpUntil([this] { return Visible(game.tray().menu().hwnd); }, 10000));
     EXPECT_EQ(game.tray().menu().painter.items.size(), 2u);
-    game.OnTrayMenuClick(game.tray().menu().painter.FindItem(CFrameGame::CloseItemId));
+    game.tray().OnMenuClick(game.tray().menu().painter.FindItem(CFrameGame::CloseItemId));
     // Gone from the screen at once; destroyed once the browser let go.
     EXPECT_FALSE(Visible(window));
     EXPECT_FALSE(game.tray().hidden());
@@ -854,7 +854,7 @@ TEST_F(FrameGame, ClosedWhileHiddenLeavesNoIconAndFreesTheKey)
 TEST_F(FrameGame, ToolsMenuAndTooltipsOfTheTitleBar)
 {
     EnterGameView();
-    const HWND tip = game.tooltip.hwnd;
+    const HWND tip = game.tooltip().window();
 
     // Hover: the text at once, the tip half a second later.
     const POINT full = Centre(CFrameGame::FullScreenButtonId);
@@ -865,7 +865,7 @@ TEST_F(FrameGame, ToolsMenuAndTooltipsOfTheTitleBar)
     EXPECT_FALSE(tipUp);
     ASSERT_TRUE(PumpUntil([&] { return Visible(tip); }, 10000));
     EXPECT_GE(GetTickCount() - start, CImageTipCtrl::kShowDelay - 20);
-    EXPECT_STREQ(game.tooltip.tipText, L"全屏(F10)");
+    EXPECT_STREQ(game.tooltip().control().tipText, L"全屏(F10)");
 
     // Another button: the tip goes and comes back with its text. Handing
     // the same text on again and again must not keep restarting the delay.
@@ -873,12 +873,12 @@ TEST_F(FrameGame, ToolsMenuAndTooltipsOfTheTitleBar)
     EXPECT_FALSE(tipUp);
     {
         TimerScript repeat([this] {
-            game.SetTooltipText(L"最小化");
+            game.tooltip().SetText(L"最小化");
             return false;
         }, 100);
         EXPECT_TRUE(PumpUntil([&] { return Visible(tip); }, 10000));
     }
-    EXPECT_STREQ(game.tooltip.tipText, L"最小化");
+    EXPECT_STREQ(game.tooltip().control().tipText, L"最小化");
 
     // A plain spot of the title bar clears it.
     ASSERT_TRUE(HoverUntil(ClientToScreenPoint(400, 12), [this] { return TooltipIs(L""); }));
@@ -891,7 +891,7 @@ TEST_F(FrameGame, ToolsMenuAndTooltipsOfTheTitleBar)
     ASSERT_EQ(game.toolsMenu().menu().painter.items.size(), 3u);
     EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::CleanCacheItemId), L"清除缓存");
     EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::RefreshItemId), L"刷新");
-    EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::BossKeyItemId), game.BossKeyMenuText());
+    EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::BossKeyItemId), game.tray().MenuText());
     EXPECT_EQ(RowText(game.toolsMenu().menu(), CFrameGame::BossKeyItemId), L"老板键(Alt+D)");
     const RECT m = WindowRect(game.toolsMenu().menu().hwnd);
     EXPECT_TRUE(RectIs(m, tools.x - 10, WindowRect(game.hwnd).top + 30, tools.x - 10 + 96,
@@ -1004,16 +1004,16 @@ TEST_F(FrameGame, ConfiguredBossKeyIsRegisteredNamedAndWorks)
     config.LoadConfiguration(dir.File(L"Lumarion.exe").c_str());
     ASSERT_EQ(std::wstring(config.exeDir), dir.path());
     StringCchCopyW(config.userName, 64, L"玩家01");
-    game.config = config.WindowConfig();
+    game.Configure(config.WindowConfig());
 
     CreateLogin();
     game.browser().OnNavigateComplete(L"https://p.example/game?type=3&server_id=s5");
     PumpPending();
     game.EnterGameMode();
     ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 10000));
-    EXPECT_EQ(game.config.bossKeyModifiers, 3);
-    EXPECT_EQ(game.config.bossKeyVirtualKey, 119);
-    EXPECT_EQ(game.BossKeyMenuText(), L"老板键(Ctrl+Alt+F8)");
+    EXPECT_EQ(game.configuration().bossKeyModifiers, 3);
+    EXPECT_EQ(game.configuration().bossKeyVirtualKey, 119);
+    EXPECT_EQ(game.tray().MenuText(), L"老板键(Ctrl+Alt+F8)");
 
     const HWND other = Bystander();
     EXPECT_FALSE(RegisterHotKey(other, 1, MOD_CONTROL | MOD_ALT, VK_F8)) << "configured key taken";
@@ -1043,14 +1043,14 @@ TEST_F(FrameGame, TakenConfiguredKeyFallsBackToAltD)
     dir.Write(L"Config.ini", "[Common]\r\nfsModifiers=3\r\nvkCode=119\r\n");
     gameApp config;
     config.LoadConfiguration(dir.File(L"Lumarion.exe").c_str());
-    game.config = config.WindowConfig();
+    game.Configure(config.WindowConfig());
     const HWND blocker = Bystander();
     ASSERT_TRUE(RegisterHotKey(blocker, 1, MOD_CONTROL | MOD_ALT, VK_F8));
 
     EnterGameView();
-    EXPECT_EQ(game.config.bossKeyVirtualKey, 119);
+    EXPECT_EQ(game.configuration().bossKeyVirtualKey, 119);
     EXPECT_TRUE(game.tray().hotKey() && game.tray().hotKey()->registered());
-    EXPECT_EQ(game.BossKeyMenuText(), L"老板键(Alt+D)");
+    EXPECT_EQ(game.tray().MenuText(), L"老板键(Alt+D)");
     EXPECT_FALSE(RegisterHotKey(Bystander(), 2, MOD_ALT, 'D')) << "Alt+D not registered";
 
     EXPECT_TRUE(PressUntil(game.hwnd, {VK_MENU, 'D'}, [this] { return game.tray().hidden() && !Visible(game.hwnd); }));
@@ -1064,7 +1064,7 @@ TEST_F(FrameGame, AFailedPageIsReplacedByThePanelWhoseButtonRetriesOnceUntilAPag
     const std::wstring failed = L"http://p.example/lander/qmvt?x=1";
     std::thread([&] { game.browser().OnNavigateError(failed.c_str(), static_cast<long>(0x800C0007)); }).join();
     PumpPending();
-    ASSERT_TRUE(game.offlinePanel.shown());
+    ASSERT_TRUE(game.offline().shown());
     EXPECT_EQ(browser.Take(), std::vector<std::wstring>{L"hide"});
     const CImageButton* retry = Button(COfflinePanel::RetryButtonId);
     ASSERT_NE(retry, nullptr);
@@ -1084,7 +1084,7 @@ TEST_F(FrameGame, AFailedPageIsReplacedByThePanelWhoseButtonRetriesOnceUntilAPag
     // A page loaded: the panel and its button go, the page shows.
     std::thread([&] { game.browser().OnNavigateComplete(failed.c_str()); }).join();
     PumpPending();
-    EXPECT_FALSE(game.offlinePanel.shown());
+    EXPECT_FALSE(game.offline().shown());
     EXPECT_EQ(Button(COfflinePanel::RetryButtonId), nullptr);
     EXPECT_EQ(browser.Take(), std::vector<std::wstring>{L"show"});
 
@@ -1093,7 +1093,7 @@ TEST_F(FrameGame, AFailedPageIsReplacedByThePanelWhoseButtonRetriesOnceUntilAPag
     ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 10000));
     std::thread([&] { game.browser().OnNavigateError(L"http://p.example/game?type=3", 0); }).join();
     PumpPending();
-    ASSERT_TRUE(game.offlinePanel.shown());
+    ASSERT_TRUE(game.offline().shown());
     retry = Button(COfflinePanel::RetryButtonId);
     ASSERT_NE(retry, nullptr);
     const RECT page = game.PageArea();
@@ -1102,7 +1102,7 @@ TEST_F(FrameGame, AFailedPageIsReplacedByThePanelWhoseButtonRetriesOnceUntilAPag
 
     // Closed while offline: no retry starts any more.
     DestroyWindow(game.hwnd);
-    EXPECT_EQ(game.offlineRetry.StartRetry(), L"");
+    EXPECT_EQ(game.offline().schedule().StartRetry(), L"");
 }
 
 namespace {
