@@ -147,30 +147,58 @@ void CImageCtrl::ApplyRegion()
         region.release();
 }
 
+SIZE CImageCtrl::MinimumWithin(SIZE minimum, UINT dpi, const RECT& work)
+{
+    // Scaled like everything else, but never more than the work area: the
+    // taskbar stays uncovered even on a small screen at a large scale.
+    const int scale = static_cast<int>(dpi ? dpi : 96);
+    SIZE size = {MulDiv(minimum.cx, scale, 96), MulDiv(minimum.cy, scale, 96)};
+    if (work.right > work.left)
+        size.cx = std::min(size.cx, static_cast<LONG>(work.right - work.left));
+    if (work.bottom > work.top)
+        size.cy = std::min(size.cy, static_cast<LONG>(work.bottom - work.top));
+    return size;
+}
+
+bool CImageCtrl::MonitorOf(HMONITOR handle, MONITORINFO& monitor)
+{
+    monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    return handle && GetMonitorInfoW(handle, &monitor);
+}
+
 void CImageCtrl::ApplyMinMaxInfo(MINMAXINFO* info) const
 {
     if (!info)
         return;
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof(monitor);
-    const HMONITOR handle = MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST);
-    if (handle && GetMonitorInfoW(handle, &monitor) && (monitor.dwFlags & MONITORINFOF_PRIMARY)) {
-        const RECT& work = monitor.rcWork;
-        info->ptMaxSize.x = work.right - work.left;
-        info->ptMaxSize.y = work.bottom - work.top;
-        info->ptMaxPosition.x = work.left;
-        info->ptMaxPosition.y = work.top;
-    }
-    info->ptMinTrackSize.x = minWidth;
-    info->ptMinTrackSize.y = minHeight;
+    MONITORINFO monitor;
+    if (!MonitorOf(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), monitor))
+        return;
+    // The window's own monitor's work area; the position is relative to
+    // that monitor, as the system takes it.
+    const RECT& work = monitor.rcWork;
+    info->ptMaxSize.x = work.right - work.left;
+    info->ptMaxSize.y = work.bottom - work.top;
+    info->ptMaxPosition.x = work.left - monitor.rcMonitor.left;
+    info->ptMaxPosition.y = work.top - monitor.rcMonitor.top;
+    const SIZE least = MinimumWithin(SIZE{minWidth, minHeight}, painter.Dpi(), work);
+    info->ptMinTrackSize.x = least.cx;
+    info->ptMinTrackSize.y = least.cy;
 }
 
 void CImageCtrl::ClampPosition(WINDOWPOS* pos) const
 {
-    if (!pos || minWidth == 0 || minHeight == 0)
+    if (!pos || minWidth == 0 || minHeight == 0 || (pos->flags & SWP_NOSIZE))
         return;
-    pos->cx = std::max(pos->cx, minWidth);
-    pos->cy = std::max(pos->cy, minHeight);
+    // The monitor the window is going to.
+    const RECT next = {pos->x, pos->y, pos->x + pos->cx, pos->y + pos->cy};
+    const HMONITOR handle = (pos->flags & SWP_NOMOVE) ? MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST)
+                                                      : MonitorFromRect(&next, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO monitor;
+    const RECT work = MonitorOf(handle, monitor) ? monitor.rcWork : RECT{0, 0, 0, 0};
+    const SIZE least = MinimumWithin(SIZE{minWidth, minHeight}, painter.Dpi(), work);
+    pos->cx = std::max(pos->cx, static_cast<int>(least.cx));
+    pos->cy = std::max(pos->cy, static_cast<int>(least.cy));
 }
 
 void CImageCtrl::SetIcon(HICON newIcon, bool big)

@@ -38,11 +38,15 @@ public:
     // Resize zone of client point (x, y) in a width x height client area.
     static LRESULT HitTestZone(int x, int y, int width, int height, int borderWidth,
                                int borderHeight);
+    // The least size of a window whose 96-DPI minimum is `minimum`, at
+    // `dpi`, on a monitor with the work area `work`.
+    static SIZE MinimumWithin(SIZE minimum, UINT dpi, const RECT& work);
     // Outline of a restored window with cut corners (top one pixel, bottom two).
     static std::array<POINT, 8> CutCornerOutline(int width, int height);
 
     CImagePaint painter;
     ScopedIcon icon;
+    // 96-DPI units, like every size in the layout.
     int minWidth = 0;
     int minHeight = 0;
     bool resizable = false;
@@ -58,6 +62,7 @@ private:
     LRESULT HitTest(LPARAM lParam) const;
     void ApplyRegion();
     void ApplyMinMaxInfo(MINMAXINFO* info) const;
+    static bool MonitorOf(HMONITOR handle, MONITORINFO& monitor);
     void ClampPosition(WINDOWPOS* pos) const;
     LRESULT ToPainter(UINT message, WPARAM wParam, LPARAM lParam);
 };

@@ -171,6 +171,27 @@ void CImagePaint::SetOnPaintForeground(PaintCallback callback)
     onPaintForeground = std::move(callback);
 }
 
+void CImagePaint::UseDpi(UINT dpi)
+{
+    // Every pixel is redrawn at the new scale.
+    if (!target.SetDpi(dpi))
+        return;
+    if (layered)
+        UpdateLayered();
+    else if (WindowAlive())
+        InvalidateRect(ownerWindow, nullptr, TRUE);
+}
+
+void CImagePaint::UseMonitorDpi()
+{
+    if (!WindowAlive())
+        return;
+    // A fresh target starts at 96: what it looked up is its DPI either way.
+    CRenderTarget probe;
+    probe.LookUpScale(ownerWindow);
+    UseDpi(probe.Dpi());
+}
+
 void CImagePaint::EnableLayered()
 {
     if (layered || !ownerWindow || !IsWindow(ownerWindow))
@@ -324,13 +345,8 @@ bool CImagePaint::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             backBrush = std::make_unique<Gdiplus::SolidBrush>(Gdiplus::Color(backColor));
         return false;
     case WM_DPICHANGED:
-        // The window takes its new rectangle itself; every pixel is redrawn.
-        if (target.SetDpi(LOWORD(wParam))) {
-            if (layered)
-                UpdateLayered();
-            else if (WindowAlive())
-                InvalidateRect(ownerWindow, nullptr, TRUE);
-        }
+        // The window takes its new rectangle itself.
+        UseDpi(LOWORD(wParam));
         return false;
     case WM_DESTROY:
         Reset();

@@ -74,6 +74,13 @@ public:
     void Paint();
     // The window's scale, from its monitor's DPI (96 = 1).
     UINT Dpi() const { return target.Dpi(); }
+    // Draws at `dpi` from now on (a window that chose its own scale, or a
+    // scale change).
+    void UseDpi(UINT dpi);
+    // Back to the scale of the window's monitor.
+    void UseMonitorDpi();
+    // Device pixels in layout units.
+    RECT ToLayout(const RECT& device) const { return target.ToLayout(device); }
 
     UpdateLayeredWindowFn updateLayeredWindow = nullptr;
     // Pushes of a changed rectangle; null pushes all through the above.

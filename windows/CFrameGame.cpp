@@ -22,6 +22,15 @@ RECT WorkArea()
     return work;
 }
 
+RECT MonitorWorkArea(HWND window)
+{
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+        return monitor.rcWork;
+    return WorkArea();
+}
+
 } // namespace
 
 CFrameGame::CFrameGame()
@@ -169,9 +178,28 @@ LRESULT CFrameGame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case ShowClientMessage:
         BringToFront();
         return 1;
+    case WM_DPICHANGED:
+        CImageDialog::HandleMessage(message, wParam, lParam);
+        OnDpiChanged(reinterpret_cast<const RECT*>(lParam));
+        return 0;
     default:
         return CImageDialog::HandleMessage(message, wParam, lParam);
     }
+}
+
+void CFrameGame::OnDpiChanged(const RECT* suggested)
+{
+    // The painter has taken the new scale; the window takes the rectangle
+    // the system suggests, and the page, title bar and shadow follow it.
+    if (entry.entered())
+        backWindow.painter.UseDpi(painter.Dpi());
+    if (fullScreen.on())
+        fullScreen.Refit(hwnd);
+    else if (suggested)
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    OnSize(0, 0, 0);
+    InvalidateRect(hwnd, nullptr, FALSE);
 }
 
 void CFrameGame::OnSysCommand(WPARAM command)
@@ -277,6 +305,7 @@ void CFrameGame::EnterGameMode()
     if (!entry.Enter())
         return;
     backWindow.EnterShadowMode();
+    backWindow.painter.UseMonitorDpi();
     bridge.proxy().EnterGameView();
     if (IsWindowHandle())
         ShowWindow(hwnd, SW_HIDE);
@@ -286,20 +315,22 @@ void CFrameGame::EnterGameMode()
     roundCorners = true;
     resizable = true;
     painter.SetBackColor(kGameBackColor);
+    // The launcher may have been drawn smaller to fit; the game view takes
+    // its monitor's scale.
+    painter.UseMonitorDpi();
 
     AddTitleBar();
 
     tip.Create(hwnd);
     trayPart.RegisterBossKey(config.bossKeyModifiers, config.bossKeyVirtualKey);
 
-    if (GetSystemMetrics(SM_CXSCREEN) >= GameMinWidth && GetSystemMetrics(SM_CYSCREEN) >= GameMinHeight) {
-        minWidth = GameMinWidth;
-        minHeight = GameMinHeight;
-    }
-    const RECT work = WorkArea();
-    if (IsWindowHandle())
-        MoveWindow(hwnd, (work.right - work.left - minWidth) / 2,
-                   (work.bottom - work.top - minHeight) / 2, minWidth, minHeight, TRUE);
+    // Centred, then maximised, on the monitor the launcher is on.
+    minWidth = GameMinWidth;
+    minHeight = GameMinHeight;
+    const RECT work = MonitorWorkArea(hwnd);
+    const SIZE size = MinimumWithin(SIZE{minWidth, minHeight}, painter.Dpi(), work);
+    MoveWindow(hwnd, work.left + (work.right - work.left - size.cx) / 2,
+               work.top + (work.bottom - work.top - size.cy) / 2, size.cx, size.cy, TRUE);
     entry.ScheduleMaximize();
 }
 
@@ -308,7 +339,7 @@ void CFrameGame::AddTitleBar()
     RECT client = {0, 0, 0, 0};
     if (IsWindowHandle())
         GetClientRect(hwnd, &client);
-    titleBar.AddTo(painter, client);
+    titleBar.AddTo(painter, painter.ToLayout(client));
 }
 
 void CFrameGame::OnSize(UINT, int, int)
@@ -329,7 +360,7 @@ void CFrameGame::FollowWithBackWindow()
         return;
     RECT window = {0, 0, 0, 0};
     GetWindowRect(hwnd, &window);
-    const RECT around = ShadowRectAround(window, backWindow.shadowSize);
+    const RECT around = ShadowRectAround(window, ScaledLength(backWindow.shadowSize, backWindow.painter.Dpi()));
     MoveWindow(backWindow.hwnd, around.left, around.top, around.right - around.left,
                around.bottom - around.top, TRUE);
 }
@@ -418,7 +449,7 @@ void CFrameGame::OnPaintForeground(Gdiplus::Graphics& graphics)
         return;
     RECT client = {0, 0, 0, 0};
     GetClientRect(hwnd, &client);
-    titleBar.PaintCaption(graphics, client);
+    titleBar.PaintCaption(graphics, painter.ToLayout(client));
 }
 
 void CFrameGame::ToggleFullScreen()

@@ -114,6 +114,7 @@ public:
 
 private:
     void OnSysCommand(WPARAM command);
+    void OnDpiChanged(const RECT* suggested);
     void OnFrameCommand(WPARAM command);
     void OnGameAddressesPosted();
     void OnOpenAddressesPosted();

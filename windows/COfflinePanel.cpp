@@ -100,6 +100,5 @@ void COfflinePanel::Paint(Gdiplus::Graphics& graphics) const
     const Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(m.left), static_cast<Gdiplus::REAL>(m.top),
                                 static_cast<Gdiplus::REAL>(m.right - m.left),
                                 static_cast<Gdiplus::REAL>(m.bottom - m.top));
-    graphics.DrawString(Message, static_cast<INT>(std::wcslen(Message)), font.get(), layout, &format,
-                        textBrush.get());
+    DrawScaledString(graphics, Message, *font, layout, format, textBrush.get(), scaledFont);
 }

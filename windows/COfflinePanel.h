@@ -30,7 +30,7 @@ public:
     COfflinePanel(const COfflinePanel&) = delete;
     COfflinePanel& operator=(const COfflinePanel&) = delete;
 
-    // Puts the panel over `pageArea` (client coordinates) and its button
+    // Puts the panel over `pageArea` (layout units) and its button
     // into `painter`; the window repaints.
     void Show(CImagePaint& painter, HWND window, const RECT& pageArea);
     void Hide(CImagePaint& painter, HWND window);
@@ -48,6 +48,8 @@ private:
     bool visible = false;
     RECT area = {0, 0, 0, 0};
     std::unique_ptr<Gdiplus::Font> font;
+    // font at the drawing scale, when that differs.
+    mutable std::unique_ptr<Gdiplus::Font> scaledFont;
     std::unique_ptr<Gdiplus::SolidBrush> backBrush;
     std::unique_ptr<Gdiplus::SolidBrush> textBrush;
 };

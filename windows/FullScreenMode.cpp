@@ -11,16 +11,32 @@ void FullScreenMode::Enter(HWND game, HtmlWindowProxy& browser)
     // for a page that is busy.
     browser.TakeFocus();
     GetWindowRect(game, &savedRect);
-    Place(game, HWND_TOPMOST, RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    Place(game, HWND_TOPMOST, MonitorRect(game));
     RECT client = {0, 0, 0, 0};
     GetClientRect(game, &client);
     browser.Layout(client);
+}
+
+void FullScreenMode::Refit(HWND game)
+{
+    if (active)
+        Place(game, HWND_TOPMOST, MonitorRect(game));
 }
 
 void FullScreenMode::Leave(HWND game)
 {
     active = false;
     Place(game, HWND_NOTOPMOST, savedRect);
+}
+
+RECT FullScreenMode::MonitorRect(HWND game)
+{
+    // The monitor the game window is on, not always the primary one.
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (GetMonitorInfoW(MonitorFromWindow(game, MONITOR_DEFAULTTONEAREST), &monitor))
+        return monitor.rcMonitor;
+    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
 void FullScreenMode::Place(HWND game, HWND insertAfter, const RECT& rect)

@@ -75,6 +75,7 @@ void GameTitleBar::Prepare()
 void GameTitleBar::Release()
 {
     captionFont.reset();
+    scaledCaptionFont.reset();
     captionBrush.reset();
 }
 
@@ -123,6 +124,6 @@ void GameTitleBar::PaintCaption(Gdiplus::Graphics& graphics, const RECT& client)
     format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
     format.SetTrimming(Gdiplus::StringTrimmingEllipsisWord);
     const Gdiplus::RectF layout(22.0f, 4.0f, static_cast<Gdiplus::REAL>(client.right - 310), 20.0f);
-    graphics.DrawString(captionText, static_cast<INT>(std::wcslen(captionText)), captionFont.get(), layout,
-                        &format, captionBrush.get());
+    // Set at the window's scale, not stretched.
+    DrawScaledString(graphics, captionText, *captionFont, layout, format, captionBrush.get(), scaledCaptionFont);
 }

@@ -35,6 +35,8 @@ public:
 
 private:
     std::unique_ptr<Gdiplus::Font> captionFont;
+    // captionFont at the drawing scale, when that differs.
+    mutable std::unique_ptr<Gdiplus::Font> scaledCaptionFont;
     std::unique_ptr<Gdiplus::SolidBrush> captionBrush;
     wchar_t captionText[260] = {};
 };

@@ -17,7 +17,7 @@ void OfflineView::OnNavigateFailed(const std::wstring& url, const RECT& pageArea
         return;
     if (!panel.shown()) {
         page->Show(false);
-        panel.Show(*painter, window, pageArea);
+        panel.Show(*painter, window, painter->ToLayout(pageArea));
     }
     SetTimer(window, RetryTimer, delay, nullptr);
 }
@@ -46,7 +46,7 @@ void OfflineView::Layout(const RECT& pageArea)
 {
     if (!panel.shown() || !window)
         return;
-    panel.Layout(*painter, pageArea);
+    panel.Layout(*painter, painter->ToLayout(pageArea));
     InvalidateRect(window, nullptr, FALSE);
 }
 

@@ -23,7 +23,7 @@ public:
     void Attach(HWND window, CImagePaint& painter, HtmlWindowProxy& page);
 
     // The top-level navigation to `url` failed: the page is hidden behind
-    // the panel over `pageArea` (client coordinates) and a retry scheduled.
+    // the panel over `pageArea` (client pixels) and a retry scheduled.
     void OnNavigateFailed(const std::wstring& url, const RECT& pageArea);
     // A navigation completed: the panel goes and the page comes back.
     void OnPageLoaded();

@@ -1185,3 +1185,35 @@ TEST_F(FrameGame, BossKeySilencesTheClientWhileHiddenAndGivesThePlayersMuteBack)
     EXPECT_FALSE(muted());
     PlaySoundW(nullptr, nullptr, 0);
 }
+
+TEST_F(FrameGame, AScaleChangeTakesTheSuggestedRectangleAndRedrawsAtTheNewScale)
+{
+    CreateLogin();
+    PostMessageW(game.hwnd, FrameCommandMessage, EnterGameCommand, 0);
+    ASSERT_TRUE(PumpUntil([this] { return IsZoomed(game.hwnd) && Visible(game.hwnd); }, 10000));
+    ShowWindow(game.hwnd, SW_RESTORE);
+    ASSERT_FALSE(IsZoomed(game.hwnd));
+
+    // Just below a 96-DPI title bar: the page, black here (no browser), not
+    // the title bar's blue.
+    const auto pageColoured = [this](const ScreenCapture& s) {
+        const RECT w = WindowRect(game.hwnd);
+        const RECT band = {w.left + 40, w.top + 27, w.right - 40, w.top + 36};
+        const int all = (band.right - band.left) * (band.bottom - band.top);
+        return s.Count(band, [](DWORD c) { return (c & 0xFF) < 0x30; }) * 10 > all * 9;
+    };
+    ASSERT_TRUE(CaptureScreenWhen(L"game-view-96", pageColoured).ok());
+    ASSERT_TRUE(pageColoured(ScreenCapture(L"game-view-96")));
+
+    // Moved to a 150 % monitor (Wine never sends this itself).
+    const RECT suggested = {40, 10, 40 + 1530, 10 + 1056};
+    SendMessageW(game.hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_TRUE(RectIs(WindowRect(game.hwnd), suggested));
+    EXPECT_EQ(game.painter.Dpi(), 144u);
+    EXPECT_EQ(game.PageArea().top, 38);
+    EXPECT_TRUE(RectIs(WindowRect(Back()), 40 - 9, 10 - 9, 40 + 1530 + 9, 10 + 1056 + 9)) << "the shadow";
+    // The title bar now covers that band.
+    const ScreenCapture after = CaptureScreenWhen(L"game-view-dpi-changed",
+                                                  [&](const ScreenCapture& s) { return !pageColoured(s); });
+    EXPECT_FALSE(pageColoured(after)) << "the title bar was not redrawn at 1.5x";
+}
