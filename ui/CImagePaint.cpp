@@ -178,13 +178,30 @@ void CImagePaint::EnableLayered()
     fillBackground = false;
     layered = true;
     alpha = 255;
-    target.LookUpScale(ownerWindow);
+    if (fixedDpi == 0)
+        target.LookUpScale(ownerWindow);
     const UpdateLayeredWindowFn system = MakeLayered(ownerWindow);
     if (!updateLayeredWindow)
         updateLayeredWindow = system;
     if (!updateLayeredWindowIndirect)
         updateLayeredWindowIndirect = LayeredIndirectFunction();
     UpdateLayered();
+}
+
+void CImagePaint::FixDpi(UINT dpi)
+{
+    fixedDpi = dpi;
+    const bool changed = dpi != 0 ? target.SetDpi(dpi) : target.LookUpScale(ownerWindow);
+    if (changed)
+        Rescaled();
+}
+
+void CImagePaint::Rescaled()
+{
+    if (layered)
+        UpdateLayered();
+    else if (WindowAlive())
+        InvalidateRect(ownerWindow, nullptr, TRUE);
 }
 
 void CImagePaint::LeaveLayered()
@@ -319,18 +336,15 @@ bool CImagePaint::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
-        target.LookUpScale(ownerWindow);
+        if (fixedDpi == 0)
+            target.LookUpScale(ownerWindow);
         if (!backBrush && (backColor >> 24) != 0)
             backBrush = std::make_unique<Gdiplus::SolidBrush>(Gdiplus::Color(backColor));
         return false;
     case WM_DPICHANGED:
         // The window takes its new rectangle itself; every pixel is redrawn.
-        if (target.SetDpi(LOWORD(wParam))) {
-            if (layered)
-                UpdateLayered();
-            else if (WindowAlive())
-                InvalidateRect(ownerWindow, nullptr, TRUE);
-        }
+        if (fixedDpi == 0 && target.SetDpi(LOWORD(wParam)))
+            Rescaled();
         return false;
     case WM_DESTROY:
         Reset();

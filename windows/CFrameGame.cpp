@@ -88,18 +88,15 @@ bool CFrameGame::CreateLoginView()
     backWindow.sites = config.sites;
     backWindow.userName = config.userName;
     const HWND back = backWindow.CreateLauncher();
-    RECT backRect = {0, 0, 0, 0};
-    if (back)
-        GetWindowRect(back, &backRect);
-    else
-        SetRect(&backRect, 0, 0, 0, 0);
-    if (GetSystemMetrics(SM_CXSCREEN) >= LoginWidth && GetSystemMetrics(SM_CYSCREEN) >= LoginHeight) {
-        minWidth = LoginWidth;
-        minHeight = LoginHeight;
+    // At the launcher's scale, in its place inside the background.
+    const RECT place = backWindow.GameWindowRect();
+    const int width = place.right - place.left;
+    const int height = place.bottom - place.top;
+    if (GetSystemMetrics(SM_CXSCREEN) >= width && GetSystemMetrics(SM_CYSCREEN) >= height) {
+        minWidth = width;
+        minHeight = height;
     }
-    const POINT origin = CFrameBack::LauncherOrigin(WorkArea());
-    if (!Create(WS_EX_APPWINDOW, nullptr, nullptr, kLoginStyle, origin.x + CFrameBack::GameOffsetX,
-                origin.y + CFrameBack::GameOffsetY, LoginWidth, LoginHeight, back))
+    if (!Create(WS_EX_APPWINDOW, nullptr, nullptr, kLoginStyle, place.left, place.top, width, height, back))
         return false;
     backWindow.gameWindow = this;
     return true;
