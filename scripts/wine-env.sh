@@ -4,7 +4,7 @@
 # site on loopback (port in DIR/site.port, requests logged to DIR/site.log).
 #   wine-env.sh setup DIR [--browser-double DLL] [--open-probe EXE] [--no-font-mapping]
 #                         [--desktop-keeper EXE] [--audio] [--dpi N]
-#                         [--second-screen] [--screen WxH]
+#                         [--second-screen] [--screen WxH] [--work-area X,Y,W,H]
 #       create it (replacing an older one in DIR); with --browser-double the
 #       prefix's web-browser control is replaced by the scripted test double;
 #       with --open-probe EXE that program stands in for the default web
@@ -18,7 +18,9 @@
 #       --dpi N sets the display scale (LogPixels N: 120, 144, 192) before
 #       any program of the environment reads it; --second-screen gives Wine
 #       two monitors (the primary 1280x1024 and a second 1920x1080, both at
-#       0,0); --screen WxH sizes the one screen (1920x1080 unless given)
+#       0,0); --screen WxH sizes the one screen (1920x1080 unless given);
+#       --work-area X,Y,W,H leaves every program only that part of the
+#       screen, as a taskbar would (the rest is reserved)
 #   wine-env.sh teardown DIR  stop its processes and remove the prefix
 set -euo pipefail
 
@@ -33,6 +35,7 @@ audio=0
 dpi=""
 second=0
 screen=1920x1080
+workarea=""
 while [ $# -gt 0 ]; do
   case "$1" in
   --browser-double) double=${2:?DLL path}; shift 2 ;;
@@ -43,6 +46,10 @@ while [ $# -gt 0 ]; do
   --dpi) dpi=${2:?DPI}; shift 2 ;;
   --second-screen) second=1; shift ;;
   --screen) screen=${2:?WxH}; shift 2 ;;
+  --work-area)
+    workarea=${2:?X,Y,W,H}
+    [[ "$workarea" =~ ^[0-9]+,[0-9]+,[0-9]+,[0-9]+$ ]] || { echo "--work-area wants X,Y,W,H, got $workarea" >&2; exit 2; }
+    shift 2 ;;
   *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -162,6 +169,11 @@ setup)
 
   export WINEPREFIX="$dir/prefix" HOME="$dir/home" WINEDEBUG=-all
   export DISPLAY=":$(tr -d '\n' <"$dir/display")"
+  if [ -n "$workarea" ]; then
+    # Wine takes the work area of every program from the root window's
+    # _NET_WORKAREA, read when it starts; -noreset keeps the property.
+    xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA "${workarea//,/, }"
+  fi
   # No Mono or Gecko installers: there is no network to fetch them.
   export WINEDLLOVERRIDES="mscoree=;mshtml="
   # One persistent wineserver for the whole run, started before anything

@@ -160,7 +160,7 @@ SIZE CImageCtrl::MinimumWithin(SIZE minimum, UINT dpi, const RECT& work)
     return size;
 }
 
-bool CImageCtrl::MonitorOf(HMONITOR handle, MONITORINFO& monitor)
+bool CImageCtrl::MonitorInfoOf(HMONITOR handle, MONITORINFO& monitor)
 {
     monitor = {};
     monitor.cbSize = sizeof(monitor);
@@ -172,7 +172,7 @@ void CImageCtrl::ApplyMinMaxInfo(MINMAXINFO* info) const
     if (!info)
         return;
     MONITORINFO monitor;
-    if (!MonitorOf(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), monitor))
+    if (!MonitorInfoOf(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), monitor))
         return;
     // The window's own monitor's work area; the position is relative to
     // that monitor, as the system takes it.
@@ -195,7 +195,7 @@ void CImageCtrl::ClampPosition(WINDOWPOS* pos) const
     const HMONITOR handle = (pos->flags & SWP_NOMOVE) ? MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST)
                                                       : MonitorFromRect(&next, MONITOR_DEFAULTTONEAREST);
     MONITORINFO monitor;
-    const RECT work = MonitorOf(handle, monitor) ? monitor.rcWork : RECT{0, 0, 0, 0};
+    const RECT work = MonitorInfoOf(handle, monitor) ? monitor.rcWork : RECT{0, 0, 0, 0};
     const SIZE least = MinimumWithin(SIZE{minWidth, minHeight}, painter.Dpi(), work);
     pos->cx = std::max(pos->cx, static_cast<int>(least.cx));
     pos->cy = std::max(pos->cy, static_cast<int>(least.cy));

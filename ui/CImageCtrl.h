@@ -62,7 +62,7 @@ private:
     LRESULT HitTest(LPARAM lParam) const;
     void ApplyRegion();
     void ApplyMinMaxInfo(MINMAXINFO* info) const;
-    static bool MonitorOf(HMONITOR handle, MONITORINFO& monitor);
+    static bool MonitorInfoOf(HMONITOR handle, MONITORINFO& monitor);
     void ClampPosition(WINDOWPOS* pos) const;
     LRESULT ToPainter(UINT message, WPARAM wParam, LPARAM lParam);
 };

@@ -171,27 +171,6 @@ void CImagePaint::SetOnPaintForeground(PaintCallback callback)
     onPaintForeground = std::move(callback);
 }
 
-void CImagePaint::UseDpi(UINT dpi)
-{
-    // Every pixel is redrawn at the new scale.
-    if (!target.SetDpi(dpi))
-        return;
-    if (layered)
-        UpdateLayered();
-    else if (WindowAlive())
-        InvalidateRect(ownerWindow, nullptr, TRUE);
-}
-
-void CImagePaint::UseMonitorDpi()
-{
-    if (!WindowAlive())
-        return;
-    // A fresh target starts at 96: what it looked up is its DPI either way.
-    CRenderTarget probe;
-    probe.LookUpScale(ownerWindow);
-    UseDpi(probe.Dpi());
-}
-
 void CImagePaint::EnableLayered()
 {
     if (layered || !ownerWindow || !IsWindow(ownerWindow))
@@ -199,13 +178,30 @@ void CImagePaint::EnableLayered()
     fillBackground = false;
     layered = true;
     alpha = 255;
-    target.LookUpScale(ownerWindow);
+    if (fixedDpi == 0)
+        target.LookUpScale(ownerWindow);
     const UpdateLayeredWindowFn system = MakeLayered(ownerWindow);
     if (!updateLayeredWindow)
         updateLayeredWindow = system;
     if (!updateLayeredWindowIndirect)
         updateLayeredWindowIndirect = LayeredIndirectFunction();
     UpdateLayered();
+}
+
+void CImagePaint::FixDpi(UINT dpi)
+{
+    fixedDpi = dpi;
+    const bool changed = dpi != 0 ? target.SetDpi(dpi) : target.LookUpScale(ownerWindow);
+    if (changed)
+        Rescaled();
+}
+
+void CImagePaint::Rescaled()
+{
+    if (layered)
+        UpdateLayered();
+    else if (WindowAlive())
+        InvalidateRect(ownerWindow, nullptr, TRUE);
 }
 
 void CImagePaint::LeaveLayered()
@@ -340,13 +336,15 @@ bool CImagePaint::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
-        target.LookUpScale(ownerWindow);
+        if (fixedDpi == 0)
+            target.LookUpScale(ownerWindow);
         if (!backBrush && (backColor >> 24) != 0)
             backBrush = std::make_unique<Gdiplus::SolidBrush>(Gdiplus::Color(backColor));
         return false;
     case WM_DPICHANGED:
-        // The window takes its new rectangle itself.
-        UseDpi(LOWORD(wParam));
+        // The window takes its new rectangle itself; every pixel is redrawn.
+        if (fixedDpi == 0 && target.SetDpi(LOWORD(wParam)))
+            Rescaled();
         return false;
     case WM_DESTROY:
         Reset();

@@ -72,13 +72,11 @@ public:
     void Relayout(const RECT& clientRect);
     // The WM_PAINT path: draws what intersects the update rectangle.
     void Paint();
-    // The window's scale, from its monitor's DPI (96 = 1).
+    // The window's scale (96 = 1): its monitor's DPI unless fixed.
     UINT Dpi() const { return target.Dpi(); }
-    // Draws at `dpi` from now on (a window that chose its own scale, or a
-    // scale change).
-    void UseDpi(UINT dpi);
-    // Back to the scale of the window's monitor.
-    void UseMonitorDpi();
+    // Draws at `dpi` whatever the monitor says, for a window that chose its
+    // size for that scale itself; 0 follows the monitor again.
+    void FixDpi(UINT dpi);
     // Device pixels in layout units.
     RECT ToLayout(const RECT& device) const { return target.ToLayout(device); }
 
@@ -124,6 +122,8 @@ private:
     bool OnEraseBackground();
     bool OnSetCursor();
     void OnShowWindow(bool shown);
+    // Every pixel again after a change of scale.
+    void Rescaled();
 
     // Callbacks may run nested loops, remove elements or destroy the
     // window: after each one these tell what is still there.
@@ -156,6 +156,8 @@ private:
     void DrawAll(Gdiplus::Graphics& graphics, const RECT& client, const RECT* update, bool copyFirst);
 
     CRenderTarget target;
+    // Set by FixDpi: no look-up or WM_DPICHANGED changes the scale then.
+    UINT fixedDpi = 0;
     CPointerTracker pointer;
     // Look() when the elements were last drawn.
     unsigned long long drawnLook = 0;

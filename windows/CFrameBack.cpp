@@ -2,7 +2,9 @@
 
 #include "ui/CImageButton.h"
 #include "windows/CloseMsgWnd.h"
+#include "windows/DisplayPlacement.h"
 #include "windows/GameAddress.h"
+#include "windows/GameViewLayout.h"
 #include "windows/SkinPictures.h"
 
 #include <shellapi.h>
@@ -32,6 +34,11 @@ constexpr ButtonPlace kButtons[] = {
 };
 
 constexpr int kBackgroundPicture = Picture::LauncherBackground;
+
+constexpr RECT kLauncherLayout = {0, 0, CFrameBack::Width, CFrameBack::Height};
+constexpr RECT kGameLayout = {CFrameBack::GameOffsetX, CFrameBack::GameOffsetY,
+                              CFrameBack::GameOffsetX + CFrameBack::GameWidth,
+                              CFrameBack::GameOffsetY + CFrameBack::GameHeight};
 
 bool StartsWithNoCase(const std::wstring& text, const wchar_t* prefix)
 {
@@ -78,8 +85,8 @@ void CFrameBack::OnCreate(CREATESTRUCTW*)
     const LONG exStyle = GetWindowLongW(hwnd, GWL_EXSTYLE);
     SetWindowLongW(hwnd, GWL_EXSTYLE, (exStyle & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
 
-    RECT client = {0, 0, 0, 0};
-    GetClientRect(hwnd, &client);
+    // In layout units: the window is the background at the painter's scale.
+    const RECT client = kLauncherLayout;
     painter.dragEnabled = true;
     painter.captionRect = client;
 
@@ -106,26 +113,40 @@ void CFrameBack::OnMove(int, int)
     const HWND game = GameHandle();
     if (shadowMode != 0 || !game)
         return;
-    RECT own = {0, 0, 0, 0};
-    GetWindowRect(hwnd, &own);
-    MoveWindow(game, own.left + GameOffsetX, own.top + GameOffsetY, GameWidth, GameHeight, TRUE);
+    const RECT place = GameWindowRect();
+    MoveWindow(game, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
 }
 
 HWND CFrameBack::CreateLauncher()
 {
-    RECT work = {0, 0, 0, 0};
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
-        SetRect(&work, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    const POINT origin = LauncherOrigin(work);
-    return Create(0, nullptr, nullptr, WS_POPUP | WS_VISIBLE, origin.x, origin.y, Width, Height,
-                  nullptr);
+    if (hwnd && IsWindow(hwnd))
+        return hwnd;
+    const MonitorArea primary = PrimaryMonitor();
+    const UINT dpi = FittingDpi(SIZE{Width, Height}, primary.work, primary.dpi);
+    // Before the window exists: its creation must not look the scale up
+    // again, the size below is made for this one.
+    painter.FixDpi(dpi);
+    launcherRect = ScaleToDpi(kLauncherLayout, dpi);
+    const POINT origin = LauncherOrigin(primary.work, dpi);
+    OffsetRect(&launcherRect, origin.x, origin.y);
+    return Create(0, nullptr, nullptr, WS_POPUP | WS_VISIBLE, launcherRect.left, launcherRect.top,
+                  launcherRect.right - launcherRect.left, launcherRect.bottom - launcherRect.top, nullptr);
 }
 
-POINT CFrameBack::LauncherOrigin(const RECT& workArea)
+RECT CFrameBack::GameWindowRect() const
 {
-    // Centred by the work area's size, as the game window places it.
-    return POINT{(workArea.right - workArea.left - Width) / 2,
-                 (workArea.bottom - workArea.top - Height) / 2};
+    RECT own = launcherRect;
+    if (hwnd && IsWindow(hwnd))
+        GetWindowRect(hwnd, &own);
+    RECT place = ScaleToDpi(kGameLayout, painter.Dpi());
+    OffsetRect(&place, own.left, own.top);
+    return place;
+}
+
+POINT CFrameBack::LauncherOrigin(const RECT& workArea, UINT dpi)
+{
+    const RECT size = ScaleToDpi(kLauncherLayout, dpi);
+    return CentredOrigin(SIZE{size.right, size.bottom}, workArea);
 }
 
 void CFrameBack::Show(int command)
@@ -141,6 +162,9 @@ void CFrameBack::EnterShadowMode()
     painter.RemoveImage(BackgroundId);
     for (int id : {PaymentId, OfficialSiteId, ForumId, ServiceId, CloseId, MinimizeButtonId})
         painter.RemoveButton(id);
+    // The shadow is sized around the game window, not made for the
+    // launcher's scale.
+    painter.FixDpi(0);
 }
 
 HWND CFrameBack::GameHandle() const
@@ -225,7 +249,18 @@ void CFrameBack::OnPaintForeground(Gdiplus::Graphics& graphics)
 {
     if (shadowMode != 1)
         return;
+    // The painter draws in 96-DPI units.
     RECT client = {0, 0, 0, 0};
     GetClientRect(hwnd, &client);
-    StrokeShadowOutlines(graphics, client, shadowSize, cornerRadius, pens);
+    StrokeShadowOutlines(graphics, painter.ToLayout(client), shadowSize, cornerRadius, pens);
+}
+
+void CFrameBack::FollowGame(HWND game)
+{
+    if (!hwnd || !IsWindow(hwnd) || !game)
+        return;
+    RECT window = {0, 0, 0, 0};
+    GetWindowRect(game, &window);
+    const RECT around = ShadowRectAround(window, ScaledLength(shadowSize, painter.Dpi()));
+    MoveWindow(hwnd, around.left, around.top, around.right - around.left, around.bottom - around.top, TRUE);
 }

@@ -43,13 +43,20 @@ public:
     void OnDestroy() override;
     void OnMove(int x, int y) override;
 
-    // Creates the launcher background centred in the primary work area.
+    // Creates the launcher background centred in the primary monitor's work
+    // area, at that monitor's scale or, where it would not fit, the largest
+    // that does.
     HWND CreateLauncher();
+    // Where the login-view game window goes on the screen: its place inside
+    // the background at the launcher's scale.
+    RECT GameWindowRect() const;
     void Show(int command);
     void EnterShadowMode();
+    // In shadow mode: `shadowSize` units around the game window.
+    void FollowGame(HWND game);
 
-    // Top-left corner of the launcher background for a work area.
-    static POINT LauncherOrigin(const RECT& workArea);
+    // Top-left corner of the launcher background, at `dpi`, in a work area.
+    static POINT LauncherOrigin(const RECT& workArea, UINT dpi = 96);
     // Page a link button opens; empty for any other id.
     static std::wstring LinkAddress(int id, const SiteRoots& sites, const wchar_t* userName);
     // True for http:// and https:// addresses (any letter case).
@@ -78,4 +85,7 @@ private:
     bool OnButtonClick(CImageButton* button);
     void OnPaintForeground(Gdiplus::Graphics& graphics);
     HWND GameHandle() const;
+
+    // Where CreateLauncher put (or meant to put) the background.
+    RECT launcherRect = {0, 0, 0, 0};
 };

@@ -6,6 +6,7 @@
 #include "ui/CImageButton.h"
 #include "windows/CleanCacheThread.h"
 #include "windows/CloseMsgWnd.h"
+#include "windows/DisplayPlacement.h"
 #include "windows/GameAddress.h"
 
 namespace {
@@ -13,23 +14,6 @@ namespace {
 constexpr DWORD kLoginStyle =
     WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 constexpr Gdiplus::ARGB kGameBackColor = 0x0023373C;
-
-RECT WorkArea()
-{
-    RECT work = {0, 0, 0, 0};
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
-        SetRect(&work, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    return work;
-}
-
-RECT MonitorWorkArea(HWND window)
-{
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof(monitor);
-    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
-        return monitor.rcWork;
-    return WorkArea();
-}
 
 } // namespace
 
@@ -77,18 +61,15 @@ bool CFrameGame::CreateLoginView()
     backWindow.sites = config.sites;
     backWindow.userName = config.userName;
     const HWND back = backWindow.CreateLauncher();
-    RECT backRect = {0, 0, 0, 0};
-    if (back)
-        GetWindowRect(back, &backRect);
-    else
-        SetRect(&backRect, 0, 0, 0, 0);
-    if (GetSystemMetrics(SM_CXSCREEN) >= LoginWidth && GetSystemMetrics(SM_CYSCREEN) >= LoginHeight) {
-        minWidth = LoginWidth;
-        minHeight = LoginHeight;
-    }
-    const POINT origin = CFrameBack::LauncherOrigin(WorkArea());
-    if (!Create(WS_EX_APPWINDOW, nullptr, nullptr, kLoginStyle, origin.x + CFrameBack::GameOffsetX,
-                origin.y + CFrameBack::GameOffsetY, LoginWidth, LoginHeight, back))
+    // At the launcher's scale, in its place inside the background.
+    const RECT place = backWindow.GameWindowRect();
+    const int width = place.right - place.left;
+    const int height = place.bottom - place.top;
+    // Drawn, and held to its minimum, at the launcher's scale.
+    painter.FixDpi(backWindow.painter.Dpi());
+    minWidth = LoginWidth;
+    minHeight = LoginHeight;
+    if (!Create(WS_EX_APPWINDOW, nullptr, nullptr, kLoginStyle, place.left, place.top, width, height, back))
         return false;
     backWindow.gameWindow = this;
     return true;
@@ -192,7 +173,7 @@ void CFrameGame::OnDpiChanged(const RECT* suggested)
     // The painter has taken the new scale; the window takes the rectangle
     // the system suggests, and the page, title bar and shadow follow it.
     if (entry.entered())
-        backWindow.painter.UseDpi(painter.Dpi());
+        backWindow.painter.FixDpi(painter.Dpi());
     if (fullScreen.on())
         fullScreen.Refit(hwnd);
     else if (suggested)
@@ -305,7 +286,6 @@ void CFrameGame::EnterGameMode()
     if (!entry.Enter())
         return;
     backWindow.EnterShadowMode();
-    backWindow.painter.UseMonitorDpi();
     bridge.proxy().EnterGameView();
     if (IsWindowHandle())
         ShowWindow(hwnd, SW_HIDE);
@@ -317,7 +297,7 @@ void CFrameGame::EnterGameMode()
     painter.SetBackColor(kGameBackColor);
     // The launcher may have been drawn smaller to fit; the game view takes
     // its monitor's scale.
-    painter.UseMonitorDpi();
+    painter.FixDpi(0);
 
     AddTitleBar();
 
@@ -327,7 +307,7 @@ void CFrameGame::EnterGameMode()
     // Centred, then maximised, on the monitor the launcher is on.
     minWidth = GameMinWidth;
     minHeight = GameMinHeight;
-    const RECT work = MonitorWorkArea(hwnd);
+    const RECT work = MonitorOf(hwnd).work;
     const SIZE size = MinimumWithin(SIZE{minWidth, minHeight}, painter.Dpi(), work);
     MoveWindow(hwnd, work.left + (work.right - work.left - size.cx) / 2,
                work.top + (work.bottom - work.top - size.cy) / 2, size.cx, size.cy, TRUE);
@@ -350,25 +330,14 @@ void CFrameGame::OnSize(UINT, int, int)
     bridge.proxy().Layout(PageArea());
     if (!entry.entered())
         return;
-    FollowWithBackWindow();
+    backWindow.FollowGame(hwnd);
     backWindow.painter.UpdateLayered();
-}
-
-void CFrameGame::FollowWithBackWindow()
-{
-    if (!backWindow.hwnd || !IsWindow(backWindow.hwnd))
-        return;
-    RECT window = {0, 0, 0, 0};
-    GetWindowRect(hwnd, &window);
-    const RECT around = ShadowRectAround(window, ScaledLength(backWindow.shadowSize, backWindow.painter.Dpi()));
-    MoveWindow(backWindow.hwnd, around.left, around.top, around.right - around.left,
-               around.bottom - around.top, TRUE);
 }
 
 void CFrameGame::OnMove(int, int)
 {
     if (entry.entered())
-        FollowWithBackWindow();
+        backWindow.FollowGame(hwnd);
 }
 
 void CFrameGame::OnShowWindow(BOOL show, UINT)

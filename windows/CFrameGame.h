@@ -121,7 +121,6 @@ private:
     void OnNavigateFailuresPosted();
     void OnPagesLoadedPosted();
     void AddTitleBar();
-    void FollowWithBackWindow();
     void OnToolsChoice(int id);
     bool IsWindowHandle() const;
     GameViewState ViewState() const;
