@@ -170,10 +170,12 @@ LRESULT CFrameGame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CFrameGame::OnDpiChanged(const RECT* suggested)
 {
+    // The login view keeps the launcher's scale and place.
+    if (!entry.entered())
+        return;
     // The painter has taken the new scale; the window takes the rectangle
     // the system suggests, and the page, title bar and shadow follow it.
-    if (entry.entered())
-        backWindow.painter.FixDpi(painter.Dpi());
+    backWindow.painter.FixDpi(painter.Dpi());
     if (fullScreen.on())
         fullScreen.Refit(hwnd);
     else if (suggested)
