@@ -148,6 +148,9 @@ void CHtmlAppManager::ExecuteRequest(HtmlRequest& request)
         else
             requeue();
         return;
+    case ZoomRequest:
+        target->SetZoom(request.value);
+        return;
     default:
         return;
     }

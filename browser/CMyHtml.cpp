@@ -56,6 +56,11 @@ void CMyHtml::SetSilent(int value)
     browser.SetSilent(value != 0);
 }
 
+void CMyHtml::SetZoom(int percent)
+{
+    browser.SetZoom(percent);
+}
+
 void CMyHtml::OnCreate(CREATESTRUCTW*)
 {
     browser.Attach(hwnd);

@@ -13,7 +13,7 @@ const GUID kDocHostCommandHandler = {0xf38bc242, 0xb950, 0x11d1, {0x89, 0x18, 0x
 
 CWebBrowser::CWebBrowser()
     : events([this](IDispatch* frame) { return !detaching && control.IsControl(frame); },
-             [this] { RefreshControlWindow(); })
+             [this] { RefreshControlWindow(); }, [this] { zoom.Reapply(control.Browser()); })
 {
 }
 
@@ -169,7 +169,8 @@ HRESULT STDMETHODCALLTYPE CWebBrowser::GetHostInfo(DOCHOSTUIINFO* pInfo)
         return E_POINTER;
     pInfo->cbSize = sizeof(DOCHOSTUIINFO);
     // THEME: the page's form controls in the system's visual style.
-    pInfo->dwFlags |= DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_THEME;
+    // DPI_AWARE: the page is laid out at the display's scale, not stretched.
+    pInfo->dwFlags |= DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_THEME | DOCHOSTUIFLAG_DPI_AWARE;
     if (hideScrollBars)
         pInfo->dwFlags |= DOCHOSTUIFLAG_SCROLL_NO;
     pInfo->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
@@ -288,6 +289,11 @@ void CWebBrowser::SetSilent(bool silent)
 {
     if (IWebBrowser2* webBrowser = control.Browser())
         webBrowser->put_Silent(silent ? VARIANT_TRUE : VARIANT_FALSE);
+}
+
+void CWebBrowser::SetZoom(int percent)
+{
+    zoom.Ask(percent, control.Browser());
 }
 
 HRESULT STDMETHODCALLTYPE CWebBrowser::QueryStatus(const GUID*, ULONG, OLECMD[], OLECMDTEXT*)

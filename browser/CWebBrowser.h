@@ -3,6 +3,7 @@
 #include "browser/BrowserControl.h"
 #include "browser/BrowserEvents.h"
 #include "browser/CImpIDispatch.h"
+#include "browser/PageZoom.h"
 
 #include <windows.h>
 
@@ -142,6 +143,9 @@ public:
     LONG_PTR TranslateBrowserKey(MSG* msg);
     void Refresh();
     void SetSilent(bool silent);
+    // Zooms the page to `percent` (10 to 1000) now and again whenever the
+    // top-level page is navigated to or completes.
+    void SetZoom(int percent);
 
     // The window Attach was given; it stays after Detach. Null before, and
     // after an Attach that failed.
@@ -198,5 +202,6 @@ private:
     bool hideScrollBars = true;
     // Set while Detach stops the control: what fails then was stopped here.
     bool detaching = false;
+    PageZoom zoom;
     BrowserEvents events;
 };

@@ -448,7 +448,8 @@ TEST(BrowserSite, ContainerAnswers)
     info.pchHostCss = reinterpret_cast<OLECHAR*>(1);
     EXPECT_EQ(ui->GetHostInfo(&info), S_OK);
     EXPECT_EQ(info.cbSize, sizeof(DOCHOSTUIINFO));
-    EXPECT_EQ(info.dwFlags, static_cast<DWORD>(DOCHOSTUIFLAG_DIALOG | 0x4 | 0x8 | 0x40000 /* THEME */));
+    // NO3DBORDER, SCROLL_NO, THEME and DPI_AWARE (laid out at the display's scale).
+    EXPECT_EQ(info.dwFlags, static_cast<DWORD>(DOCHOSTUIFLAG_DIALOG | 0x4 | 0x8 | 0x40000 | 0x40000000));
     EXPECT_EQ(info.dwDoubleClick, 0u);
     EXPECT_EQ(info.pchHostCss, nullptr);
     EXPECT_EQ(info.pchHostNS, nullptr);
@@ -456,7 +457,7 @@ TEST(BrowserSite, ContainerAnswers)
     site.SetHideScrollBars(false);
     info.dwFlags = 0;
     EXPECT_EQ(ui->GetHostInfo(&info), S_OK);
-    EXPECT_EQ(info.dwFlags, static_cast<DWORD>(0x4 | 0x40000));
+    EXPECT_EQ(info.dwFlags, static_cast<DWORD>(0x4 | 0x40000 | 0x40000000));
 
     // window.external is the bridge, and it has no members.
     IDispatch* external = nullptr;
@@ -545,6 +546,7 @@ TEST(BrowserSite, EveryOperationWithoutAControlIsEmpty)
     EXPECT_EQ(site.Attach(nullptr), false);
     EXPECT_FALSE(site.InPlaceActive());
     EXPECT_EQ(site.HostWindow(), nullptr);
+    site.SetZoom(150);  // kept for a control to come; nothing to apply it to
 }
 
 }  // namespace
