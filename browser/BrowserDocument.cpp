@@ -94,6 +94,22 @@ ComPtr<IHTMLElement> BrowserDocument::FindElement(IWebBrowser2* webBrowser, cons
     return element;
 }
 
+int BrowserDocument::Navigate(IWebBrowser2* webBrowser, const wchar_t* url, int flags)
+{
+    if (!webBrowser || !url)
+        return 0;
+    VARIANT target;
+    if (!MakeStringVariant(target, url))
+        return 0;
+    VARIANT navigateFlags;
+    VariantInit(&navigateFlags);
+    navigateFlags.vt = VT_I4;
+    navigateFlags.lVal = flags;
+    webBrowser->Navigate2(&target, &navigateFlags, nullptr, nullptr, nullptr);
+    VariantClear(&target);
+    return 1;
+}
+
 int BrowserDocument::LoadHtml(IWebBrowser2* webBrowser, const wchar_t* html)
 {
     if (!html || !webBrowser)

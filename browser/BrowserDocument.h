@@ -8,7 +8,7 @@
 #include <mshtml.h>
 #include <oaidl.h>
 
-// The document operations the site offers on the control's current page,
+// The navigation and document operations the site offers on the control,
 // and its answer to a script error. Stateless; each call runs on the
 // control's thread (the browser thread) with the control it is given,
 // which may be null (then nothing is done).
@@ -18,6 +18,8 @@ public:
 
     // The current HTML document, or null.
     static ComPtr<IHTMLDocument2> Document(IWebBrowser2* webBrowser);
+    // Asks the control for `url` with the navigation `flags`; 1 when asked.
+    static int Navigate(IWebBrowser2* webBrowser, const wchar_t* url, int flags);
     // Replaces the page with `html` (written into about:blank). 1 when
     // written, else 0.
     static int LoadHtml(IWebBrowser2* webBrowser, const wchar_t* html);

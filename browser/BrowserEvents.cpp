@@ -81,9 +81,16 @@ long LongArgument(const VARIANT& arg)
 
 } // namespace
 
-BrowserEvents::BrowserEvents(TopLevelTest isTopLevel, std::function<void()> onNavigated)
-    : isTopLevel(std::move(isTopLevel)), onNavigated(std::move(onNavigated))
+BrowserEvents::BrowserEvents(TopLevelTest isTopLevel, std::function<void()> onNavigated,
+                             std::function<void()> onTopLevelPage)
+    : isTopLevel(std::move(isTopLevel)), onNavigated(std::move(onNavigated)), onTopLevelPage(std::move(onTopLevelPage))
 {
+}
+
+void BrowserEvents::TopLevelPage(const VARIANT& frame)
+{
+    if (onTopLevelPage && isTopLevel && isTopLevel(FrameArgument(frame)))
+        onTopLevelPage();
 }
 
 HRESULT BrowserEvents::Dispatch(DISPID id, const DISPPARAMS* params)
@@ -164,6 +171,7 @@ void BrowserEvents::NavigateComplete(const VARIANT* args, UINT count)
         return;
     if (onNavigated)
         onNavigated();
+    TopLevelPage(args[1]);
     const wchar_t* url = StringArgument(args[0]);
     if (!url)
         return;
@@ -176,6 +184,7 @@ void BrowserEvents::DocumentComplete(const VARIANT* args, UINT count)
     // pDisp, URL.
     if (count < 2)
         return;
+    TopLevelPage(args[1]);
     const wchar_t* url = StringArgument(args[0]);
     if (!url)
         return;

@@ -26,7 +26,10 @@ public:
     // failures are to be reported.
     using TopLevelTest = std::function<bool(IDispatch* frame)>;
 
-    BrowserEvents(TopLevelTest isTopLevel, std::function<void()> onNavigated);
+    // `onNavigated` runs on every NavigateComplete2; `onTopLevelPage` on
+    // those and every DocumentComplete of the top-level page, before the
+    // callbacks below.
+    BrowserEvents(TopLevelTest isTopLevel, std::function<void()> onNavigated, std::function<void()> onTopLevelPage);
     BrowserEvents(const BrowserEvents&) = delete;
     BrowserEvents& operator=(const BrowserEvents&) = delete;
 
@@ -51,9 +54,12 @@ private:
     void NewWindow(const VARIANT* args, UINT count);
     void NavigateError(const VARIANT* args, UINT count);
     void Quit();
+    // Runs onTopLevelPage when `frame` is the control itself.
+    void TopLevelPage(const VARIANT& frame);
 
     TopLevelTest isTopLevel;
     std::function<void()> onNavigated;
+    std::function<void()> onTopLevelPage;
     TitleChangeCallback onTitleChange;
     BeforeNavigateCallback onBeforeNavigate;
     NavigateCompleteCallback onNavigateComplete;

@@ -87,7 +87,7 @@ void CHtmlAppManager::ExecuteRequest(HtmlRequest& request)
     CMyHtml* target = request.target;
     if (!target)
         return;
-    const bool attached = target->browser.hostWindow != nullptr;
+    const bool attached = target->browser.HostWindow() != nullptr;
 
     auto requeue = [&] {
         if (++request.requeued > MaxRequeues) {
@@ -147,6 +147,9 @@ void CHtmlAppManager::ExecuteRequest(HtmlRequest& request)
             target->SetSilent(request.value);
         else
             requeue();
+        return;
+    case ZoomRequest:
+        target->SetZoom(request.value);
         return;
     default:
         return;

@@ -48,14 +48,17 @@ void CMyHtml::Navigate(const wchar_t* url, int flags)
 
 void CMyHtml::Refresh()
 {
-    if (browser.webBrowser)
-        browser.webBrowser->Refresh();
+    browser.Refresh();
 }
 
 void CMyHtml::SetSilent(int value)
 {
-    if (browser.webBrowser)
-        browser.webBrowser->put_Silent(value ? VARIANT_TRUE : VARIANT_FALSE);
+    browser.SetSilent(value != 0);
+}
+
+void CMyHtml::SetZoom(int percent)
+{
+    browser.SetZoom(percent);
 }
 
 void CMyHtml::OnCreate(CREATESTRUCTW*)
@@ -105,7 +108,7 @@ void CMyHtml::MoveTo(const RECT& rect)
 {
     if (hwnd && IsWindow(hwnd) && !IsRectEmpty(&rect))
         MoveWindow(hwnd, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
-    if (browser.hostWindow)
+    if (browser.HostWindow())
         OnSize();
 }
 

@@ -21,6 +21,8 @@ public:
     void Navigate(const wchar_t* url, int flags);
     void Refresh();
     void SetSilent(int value);
+    // Kept when there is no control yet: its first page gets it.
+    void SetZoom(int percent);
     // Lays the control (and a Flash window in it) over the client area.
     void OnSize();
     // Moves this window to `rect` in its parent's client area, unless it is

@@ -3,26 +3,17 @@
 #include "browser/BrowserDocument.h"
 
 #include <exdispid.h>
-#include <servprov.h>
-#include <shlguid.h>
-#include <shobjidl.h>
-
-#include <cwchar>
 
 namespace {
 
 // CGID_DocHostCommandHandler: the command group of the script-error query.
 const GUID kDocHostCommandHandler = {0xf38bc242, 0xb950, 0x11d1, {0x89, 0x18, 0x00, 0xc0, 0x4f, 0xc2, 0xc8, 0x36}};
 
-constexpr UINT kFirstKeyMessage = 0x100;  // WM_KEYDOWN
-constexpr UINT kLastKeyMessage = 0x109;   // WM_UNICHAR
-constexpr LONG_PTR kNotTranslated = 1;
-
 }  // namespace
 
 CWebBrowser::CWebBrowser()
-    : events([this](IDispatch* frame) { return !detaching && IsControl(frame); },
-             [this] { RefreshControlWindow(); })
+    : events([this](IDispatch* frame) { return !detaching && control.IsControl(frame); },
+             [this] { RefreshControlWindow(); }, [this] { zoom.Reapply(control.Browser()); })
 {
 }
 
@@ -89,16 +80,6 @@ HRESULT STDMETHODCALLTYPE CWebBrowser::Invoke(DISPID dispIdMember, REFIID riid, 
     if (!IsEqualIID(riid, IID_NULL))
         return E_INVALIDARG;
     return events.Dispatch(dispIdMember, pDispParams);
-}
-
-bool CWebBrowser::IsControl(IDispatch* frame) const
-{
-    if (!frame || !controlIdentity)
-        return false;
-    ComPtr<IUnknown> identity;
-    if (FAILED(identity.QueryFrom(frame, IID_IUnknown)))
-        return false;
-    return identity.get() == controlIdentity.get();
 }
 
 // ---- IOleClientSite ----
@@ -188,7 +169,8 @@ HRESULT STDMETHODCALLTYPE CWebBrowser::GetHostInfo(DOCHOSTUIINFO* pInfo)
         return E_POINTER;
     pInfo->cbSize = sizeof(DOCHOSTUIINFO);
     // THEME: the page's form controls in the system's visual style.
-    pInfo->dwFlags |= DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_THEME;
+    // DPI_AWARE: the page is laid out at the display's scale, not stretched.
+    pInfo->dwFlags |= DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_THEME | DOCHOSTUIFLAG_DPI_AWARE;
     if (hideScrollBars)
         pInfo->dwFlags |= DOCHOSTUIFLAG_SCROLL_NO;
     pInfo->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
@@ -241,137 +223,77 @@ HRESULT STDMETHODCALLTYPE CWebBrowser::FilterDataObject(IDataObject*, IDataObjec
 
 bool CWebBrowser::Attach(HWND host)
 {
-    if (activated || oleObject || !host)
+    if (activated || control.Object() || !host)
         return false;
     // Cleared so QueryInterface offers the in-place interfaces until the
-    // control's CanInPlaceActivate below.
+    // control's CanInPlaceActivate during activation.
     activated = 0;
-
-    auto fail = [this] {
-        Detach();
-        hostWindow = nullptr;  // not attached: requests for it must wait
-        return false;
-    };
-
-    if (FAILED(StgCreateDocfile(nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, storage.put())))
-        return fail();
-    if (FAILED(OleCreate(CLSID_WebBrowser, IID_IOleObject, OLERENDER_DRAW, nullptr,
-                         static_cast<IOleClientSite*>(this), storage.get(), oleObject.putVoid())) ||
-        !oleObject)
-        return fail();
-    controlIdentity.QueryFrom(oleObject.get(), IID_IUnknown);
-    inPlaceObject.QueryFrom(oleObject.get(), IID_IOleInPlaceObject);
-    inPlaceActiveObject.QueryFrom(oleObject.get(), IID_IOleInPlaceActiveObject);
-    webBrowser.QueryFrom(oleObject.get(), IID_IWebBrowser2);
-    if (!webBrowser)
-        return fail();
-
-    hostWindow = host;
-    RECT rc = {};
-    GetClientRect(host, &rc);
-    if (FAILED(oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(this), 0, host,
-                                 &rc)))
-        return fail();
-
-    ComPtr<IConnectionPointContainer> container;
-    ComPtr<IConnectionPoint> point;
-    if (SUCCEEDED(container.QueryFrom(webBrowser.get(), IID_IConnectionPointContainer)) &&
-        SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, point.put())) && point) {
-        if (FAILED(point->Advise(static_cast<IDispatch*>(this), &eventCookie)))
-            eventCookie = 0;
+    IOleClientSite* site = this;
+    if (control.Create(site)) {
+        // Named only now: while it is created the control sees no window.
+        hostWindow = host;
+        if (control.Activate(host, site, static_cast<IDispatch*>(this))) {
+            activated = 1;
+            return true;
+        }
     }
-    activated = 1;
-    return true;
+    Detach();
+    hostWindow = nullptr;  // not attached: requests for it must wait
+    return false;
 }
 
 void CWebBrowser::Detach()
 {
     // Whatever the control reports while it is stopped here is not a failure.
     detaching = true;
-    if (eventCookie && webBrowser) {
-        ComPtr<IConnectionPointContainer> container;
-        ComPtr<IConnectionPoint> point;
-        if (SUCCEEDED(container.QueryFrom(webBrowser.get(), IID_IConnectionPointContainer)) &&
-            SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, point.put())) && point)
-            point->Unadvise(eventCookie);
-    }
-    eventCookie = 0;
-    if (inPlaceObject)
-        inPlaceObject->InPlaceDeactivate();
-    if (oleObject) {
-        oleObject->Close(OLECLOSE_NOSAVE);
-        // Close keeps the site for a later DoVerb; this takes it back.
-        oleObject->SetClientSite(nullptr);
-    }
-    webBrowser.Reset();
-    inPlaceActiveObject.Reset();
-    inPlaceObject.Reset();
-    oleObject.Reset();
-    storage.Reset();
-    controlIdentity.Reset();
-    controlWindow = nullptr;
+    control.Detach();
     activated = 0;
     detaching = false;
 }
 
 HWND CWebBrowser::GetControlWindow()
 {
-    if (IsWindow(controlWindow))
-        return controlWindow;
+    if (IsWindow(control.KnownWindow()))
+        return control.KnownWindow();
     RefreshControlWindow();
-    return controlWindow;
+    return control.KnownWindow();
 }
 
 void CWebBrowser::RefreshControlWindow()
 {
-    if (!webBrowser)
+    if (!control.LookUpWindow())
         return;
-    ComPtr<IServiceProvider> provider;
-    if (FAILED(provider.QueryFrom(webBrowser.get(), IID_IServiceProvider)))
-        return;
-    ComPtr<IOleWindow> window;
-    if (FAILED(provider->QueryService(SID_SShellBrowser, IID_IOleWindow, window.putVoid())) || !window)
-        return;
-    HWND found = nullptr;
-    if (FAILED(window->GetWindow(&found))) {
-        controlWindow = nullptr;
-        return;
-    }
-    controlWindow = found;
-    if (ControlWindowCallback callback = OnControlWindow)
-        callback(found);
+    if (ControlWindowCallback callback = onControlWindow)
+        callback(control.KnownWindow());
 }
 
 LONG_PTR CWebBrowser::TranslateBrowserKey(MSG* msg)
 {
-    if (!msg || msg->message < kFirstKeyMessage || msg->message > kLastKeyMessage)
-        return kNotTranslated;
-    if (!webBrowser)
-        return E_NOTIMPL;
-    // Only the document window takes the control's accelerators.
-    wchar_t name[512] = {};
-    GetClassNameW(msg->hwnd, name, 511);
-    if (wcscmp(name, L"Internet Explorer_Server") == 0 && inPlaceActiveObject)
-        return inPlaceActiveObject->TranslateAccelerator(msg);
-    return kNotTranslated;
+    return control.TranslateKey(msg);
 }
 
 // ---- Navigation and the document ----
 
 int CWebBrowser::Navigate(const wchar_t* url, int flags)
 {
-    if (!webBrowser || !url)
-        return 0;
-    VARIANT target;
-    if (!BrowserDocument::MakeStringVariant(target, url))
-        return 0;
-    VARIANT navigateFlags;
-    VariantInit(&navigateFlags);
-    navigateFlags.vt = VT_I4;
-    navigateFlags.lVal = flags;
-    webBrowser->Navigate2(&target, &navigateFlags, nullptr, nullptr, nullptr);
-    VariantClear(&target);
-    return 1;
+    return BrowserDocument::Navigate(control.Browser(), url, flags);
+}
+
+void CWebBrowser::Refresh()
+{
+    if (IWebBrowser2* webBrowser = control.Browser())
+        webBrowser->Refresh();
+}
+
+void CWebBrowser::SetSilent(bool silent)
+{
+    if (IWebBrowser2* webBrowser = control.Browser())
+        webBrowser->put_Silent(silent ? VARIANT_TRUE : VARIANT_FALSE);
+}
+
+void CWebBrowser::SetZoom(int percent)
+{
+    zoom.Ask(percent, control.Browser());
 }
 
 HRESULT STDMETHODCALLTYPE CWebBrowser::QueryStatus(const GUID*, ULONG, OLECMD[], OLECMDTEXT*)
@@ -398,30 +320,30 @@ HRESULT STDMETHODCALLTYPE CWebBrowser::Exec(const GUID* pguidCmdGroup, DWORD nCm
 
 IHTMLDocument2* CWebBrowser::GetDocument()
 {
-    return BrowserDocument::Document(webBrowser.get()).Detach();
+    return BrowserDocument::Document(control.Browser()).Detach();
 }
 
 int CWebBrowser::LoadHtml(const wchar_t* html)
 {
-    return BrowserDocument::LoadHtml(webBrowser.get(), html);
+    return BrowserDocument::LoadHtml(control.Browser(), html);
 }
 
 int CWebBrowser::GetBodyHtml(wchar_t* buffer, int* count)
 {
-    return BrowserDocument::GetBodyHtml(webBrowser.get(), buffer, count);
+    return BrowserDocument::GetBodyHtml(control.Browser(), buffer, count);
 }
 
 int CWebBrowser::ClickElement(const wchar_t* id)
 {
-    return BrowserDocument::ClickElement(webBrowser.get(), id);
+    return BrowserDocument::ClickElement(control.Browser(), id);
 }
 
 int CWebBrowser::SetElementValue(const wchar_t* id, const wchar_t* value)
 {
-    return BrowserDocument::SetElementValue(webBrowser.get(), id, value);
+    return BrowserDocument::SetElementValue(control.Browser(), id, value);
 }
 
 int CWebBrowser::GetElementValue(const wchar_t* id, wchar_t* buffer, int* count)
 {
-    return BrowserDocument::GetElementValue(webBrowser.get(), id, buffer, count);
+    return BrowserDocument::GetElementValue(control.Browser(), id, buffer, count);
 }

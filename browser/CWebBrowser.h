@@ -1,8 +1,9 @@
 #pragma once
 
+#include "browser/BrowserControl.h"
 #include "browser/BrowserEvents.h"
 #include "browser/CImpIDispatch.h"
-#include "base/ComPtr.h"
+#include "browser/PageZoom.h"
 
 #include <windows.h>
 
@@ -13,12 +14,12 @@
 #include <ole2.h>
 
 #include <functional>
-#include <string>
+#include <utility>
 
-// OLE container site of the web-browser control. It creates and in-place
-// activates the control inside a host window, answers what the control asks
-// of its container, sinks the control's DWebBrowserEvents2 events into the
-// callbacks below and offers navigation and a few document operations.
+// OLE container site of the web-browser control. It answers what the control
+// asks of its container, sinks the control's DWebBrowserEvents2 events into
+// the callbacks below and offers navigation and a few document operations;
+// the control's own life (creation, activation, teardown) is BrowserControl's.
 //
 // The site is a member of its window object: reference counts only move a
 // counter. Owning thread: the one that called Attach (the browser thread,
@@ -127,10 +128,12 @@ public:
     // Creates the control in `host`, activates it in place and connects the
     // event sink. False when already attached or the control is unavailable.
     bool Attach(HWND host);
-    // Tears the control down on its own thread: disconnects the events,
-    // deactivates and closes it, takes the client site back and drops every
-    // reference. Safe to call again; `hostWindow` stays as the record that
-    // the site was attached.
+    // Tears the control down on its own thread, in BrowserControl::Detach's
+    // order: disconnects the events, deactivates it in place, closes it,
+    // takes the client site back and drops every reference. What the
+    // control reports meanwhile reaches no callback as a failure. Safe to
+    // call again; the host window stays as the record that the site was
+    // attached.
     void Detach();
     // The control's outermost window (a child of the host), or null.
     HWND GetControlWindow();
@@ -138,6 +141,31 @@ public:
     IHTMLDocument2* GetDocument();
     // 0 (S_OK) when the control translated the key.
     LONG_PTR TranslateBrowserKey(MSG* msg);
+    void Refresh();
+    void SetSilent(bool silent);
+    // Zooms the page to `percent` (10 to 1000) now and again whenever the
+    // top-level page is navigated to or completes.
+    void SetZoom(int percent);
+
+    // The window Attach was given; it stays after Detach. Null before, and
+    // after an Attach that failed.
+    HWND HostWindow() const { return hostWindow; }
+    // True once the control has activated in place, until Detach.
+    bool InPlaceActive() const { return activated != 0; }
+    // The control's own references to the site (they free nothing).
+    LONG References() const { return refCount; }
+    // The page's `window.external`.
+    CImpIDispatch& External() { return external; }
+    // The control and what it holds, to look at; the site alone drives it.
+    const BrowserControl& Control() const { return control; }
+    // The object whose events count as the top-level page's. Attach names
+    // the control; a site without one may name a stand-in.
+    void SetControlIdentity(IUnknown* object) { control.SetIdentity(object); }
+    // Called with the control's window whenever a navigation finds it.
+    void SetOnControlWindow(ControlWindowCallback callback) { onControlWindow = std::move(callback); }
+    // Hides the page's scroll bars (the default); read by GetHostInfo when
+    // the control is created.
+    void SetHideScrollBars(bool hide) { hideScrollBars = hide; }
 
     void SetOnNewWindow(BrowserEvents::NewWindowCallback callback) { events.SetOnNewWindow(std::move(callback)); }
     void SetOnDocumentComplete(BrowserEvents::DocumentCompleteCallback callback)
@@ -161,30 +189,19 @@ public:
     }
     void SetOnQuit(BrowserEvents::QuitCallback callback) { events.SetOnQuit(std::move(callback)); }
 
-    ComPtr<IStorage> storage;
-    ComPtr<IOleObject> oleObject;
-    ComPtr<IOleInPlaceObject> inPlaceObject;
-    ComPtr<IOleInPlaceActiveObject> inPlaceActiveObject;
-    ComPtr<IWebBrowser2> webBrowser;
+private:
+    void RefreshControlWindow();
+
+    BrowserControl control;
     HWND hostWindow = nullptr;
-    HWND controlWindow = nullptr;
+    // Set by CanInPlaceActivate: the in-place interfaces are offered until then.
     LONG activated = 0;
     LONG refCount = 0;
     CImpIDispatch external;
-    ControlWindowCallback OnControlWindow;
+    ControlWindowCallback onControlWindow;
     bool hideScrollBars = true;
-    // The event connection, kept so Detach can undo it; 0 when none.
-    DWORD eventCookie = 0;
-    // The control's identity (its IUnknown): an event whose pDisp is this
-    // object is about the top-level page.
-    ComPtr<IUnknown> controlIdentity;
     // Set while Detach stops the control: what fails then was stopped here.
     bool detaching = false;
-
-private:
-    bool IsControl(IDispatch* frame) const;
-
-    void RefreshControlWindow();
-
+    PageZoom zoom;
     BrowserEvents events;
 };

@@ -24,6 +24,8 @@ enum HtmlRequestCommand {
     FocusRequest = 1009,
     // Destroy the browser window and leave the loop: the client is closing.
     ShutdownRequest = 1010,
+    // Zoom the page to `value` percent, this page and the next ones.
+    ZoomRequest = 1011,
 };
 
 // One queued request, copied into the queue. A navigate request carries its
@@ -33,7 +35,7 @@ struct HtmlRequest {
     int command = 0;
     int width = 0;           // create, layout
     std::wstring url;        // navigate
-    int value = 0;           // silent, visibility
+    int value = 0;           // silent, visibility, zoom
     CMyHtml* target = nullptr;
     int height = 0;          // create, layout
     int flags = 0;           // navigate

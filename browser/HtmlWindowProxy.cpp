@@ -75,6 +75,13 @@ void HtmlWindowProxy::Show(bool visible)
     Queue(request);
 }
 
+void HtmlWindowProxy::SetZoom(int percent)
+{
+    HtmlRequest request = Request(ZoomRequest);
+    request.value = percent;
+    Queue(request);
+}
+
 void HtmlWindowProxy::SetWindow(HWND window)
 {
     handle = window;

@@ -34,6 +34,9 @@ public:
     void EnterGameView();
     // Shows or hides the browser window (the page area) without moving it.
     void Show(bool visible);
+    // Zooms the page to `percent` of its own size (10 to 1000), the current
+    // page and every later one: the page follows the window's display scale.
+    void SetZoom(int percent);
 
     // Keeps the handle the browser window posted (BrowserWindowMessage).
     void SetWindow(HWND window);

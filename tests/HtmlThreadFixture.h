@@ -190,7 +190,7 @@ protected:
     void CreateBrowserWindow()
     {
         proxy.Create(0, 0, 640, 400, parent.hwnd);
-        ASSERT_TRUE(WaitFor([&] { return html.hwnd && html.browser.hostWindow; }));
+        ASSERT_TRUE(WaitFor([&] { return html.hwnd && html.browser.HostWindow(); }));
     }
 
     TestApp app;

@@ -242,7 +242,7 @@ TEST(BrowserSink, NavigateErrorReachesTheHostOnlyForTheControlsOwnUncancelledNav
     record.Bind(site);
     FakeControl control;
     FakeFrame frame;
-    ASSERT_EQ(site.controlIdentity.QueryFrom(&control, IID_IUnknown), S_OK);
+    site.SetControlIdentity(&control);
     Event e;
     VARIANT status = Event::Int(static_cast<LONG>(0x800C0005));  // INET_E_RESOURCE_NOT_FOUND
     auto error = [&](IDispatch* source, const wchar_t* url, VARIANT_BOOL* cancel) {
@@ -420,7 +420,7 @@ TEST(BrowserSite, QueryInterfaceOffersInPlaceInterfacesOnlyBeforeActivation)
     EXPECT_EQ(query(asUnknown, IID_IOleCommandTarget), std::make_pair(E_NOINTERFACE, static_cast<void*>(nullptr)));
 
     EXPECT_EQ(site.CanInPlaceActivate(), S_OK);
-    EXPECT_EQ(site.activated, 1);
+    EXPECT_TRUE(site.InPlaceActive());
     EXPECT_EQ(site.CanInPlaceActivate(), S_FALSE);
     for (const IID* iid : {&IID_IOleInPlaceSite, &IID_IOleInPlaceFrame, &IID_IOleInPlaceUIWindow,
                            &IID_IOleCommandTarget})
@@ -429,12 +429,12 @@ TEST(BrowserSite, QueryInterfaceOffersInPlaceInterfacesOnlyBeforeActivation)
     EXPECT_EQ(query(asUnknown, IID_IDocHostUIHandler).first, S_OK);
     // Every successful query above was released: the count is balanced,
     // and neither call reports it.
-    EXPECT_EQ(site.refCount, 0);
+    EXPECT_EQ(site.References(), 0);
     EXPECT_EQ(site.AddRef(), 0u);
-    EXPECT_EQ(site.refCount, 1);
+    EXPECT_EQ(site.References(), 1);
     EXPECT_EQ(site.Release(), 0u);
     EXPECT_EQ(site.Release(), 0u);  // below zero frees nothing
-    EXPECT_EQ(site.refCount, -1);
+    EXPECT_EQ(site.References(), -1);
 }
 
 TEST(BrowserSite, ContainerAnswers)
@@ -448,15 +448,21 @@ TEST(BrowserSite, ContainerAnswers)
     info.pchHostCss = reinterpret_cast<OLECHAR*>(1);
     EXPECT_EQ(ui->GetHostInfo(&info), S_OK);
     EXPECT_EQ(info.cbSize, sizeof(DOCHOSTUIINFO));
-    EXPECT_EQ(info.dwFlags, static_cast<DWORD>(DOCHOSTUIFLAG_DIALOG | 0x4 | 0x8 | 0x40000 /* THEME */));
+    // NO3DBORDER, SCROLL_NO, THEME and DPI_AWARE (laid out at the display's scale).
+    EXPECT_EQ(info.dwFlags, static_cast<DWORD>(DOCHOSTUIFLAG_DIALOG | 0x4 | 0x8 | 0x40000 | 0x40000000));
     EXPECT_EQ(info.dwDoubleClick, 0u);
     EXPECT_EQ(info.pchHostCss, nullptr);
     EXPECT_EQ(info.pchHostNS, nullptr);
+    // Scroll bars shown on request; nothing else moves.
+    site.SetHideScrollBars(false);
+    info.dwFlags = 0;
+    EXPECT_EQ(ui->GetHostInfo(&info), S_OK);
+    EXPECT_EQ(info.dwFlags, static_cast<DWORD>(0x4 | 0x40000 | 0x40000000));
 
     // window.external is the bridge, and it has no members.
     IDispatch* external = nullptr;
     ASSERT_EQ(ui->GetExternal(&external), S_OK);
-    EXPECT_EQ(external, static_cast<IDispatch*>(&site.external));
+    EXPECT_EQ(external, static_cast<IDispatch*>(&site.External()));
     LPOLESTR name = const_cast<LPOLESTR>(L"anything");
     DISPID id = 0;
     EXPECT_EQ(external->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), DISP_E_UNKNOWNNAME);
@@ -507,7 +513,7 @@ TEST(BrowserSite, CommandHandlerAnswersOnlyScriptErrors)
     VARIANT notDocument;
     VariantInit(&notDocument);
     notDocument.vt = VT_UNKNOWN;
-    notDocument.punkVal = static_cast<IDispatch*>(&site.external);
+    notDocument.punkVal = static_cast<IDispatch*>(&site.External());
     VariantInit(&out);
     EXPECT_EQ(site.Exec(&kDocHostCommandHandler, OLECMDID_SHOWSCRIPTERROR, 0, &notDocument, &out), E_FAIL);
     EXPECT_EQ(out.boolVal, VARIANT_TRUE);
@@ -538,7 +544,9 @@ TEST(BrowserSite, EveryOperationWithoutAControlIsEmpty)
 
     site.Detach();  // nothing to tear down
     EXPECT_EQ(site.Attach(nullptr), false);
-    EXPECT_EQ(site.activated, 0);
+    EXPECT_FALSE(site.InPlaceActive());
+    EXPECT_EQ(site.HostWindow(), nullptr);
+    site.SetZoom(150);  // kept for a control to come; nothing to apply it to
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -162,4 +163,149 @@ TEST_F(HtmlThreadDouble, EscInTheGameViewReachesTheParentAndIsStillOfferedToTheC
     };
     EXPECT_TRUE(WaitFor(offered));
     SetEnvironmentVariableW(L"LUMARION_DOUBLE_LOG", nullptr);
+}
+
+namespace {
+
+// The double's call log for the controls this test creates: named before
+// any is created, read back line by line without the "#<n> " prefix.
+class ControlLog {
+public:
+    explicit ControlLog(const wchar_t* name)
+    {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        path = std::wstring(temp) + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L".log";
+        DeleteFileW(path.c_str());
+        SetEnvironmentVariableW(L"LUMARION_DOUBLE_LOG", path.c_str());
+    }
+    ~ControlLog() { SetEnvironmentVariableW(L"LUMARION_DOUBLE_LOG", nullptr); }
+    ControlLog(const ControlLog&) = delete;
+    ControlLog& operator=(const ControlLog&) = delete;
+
+    std::vector<std::string> Lines() const
+    {
+        // The temp path is plain ASCII here.
+        std::istringstream text(ReadFile(std::string(path.begin(), path.end())));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(text, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            const size_t space = line.find(' ');
+            if (space != std::string::npos)
+                lines.push_back(line.substr(space + 1));
+        }
+        return lines;
+    }
+    // The lines that start with one of `prefixes`, in order.
+    std::vector<std::string> Lines(const std::vector<std::string>& prefixes) const
+    {
+        std::vector<std::string> kept;
+        for (const std::string& line : Lines()) {
+            for (const std::string& prefix : prefixes) {
+                if (line.compare(0, prefix.size(), prefix) == 0) {
+                    kept.push_back(line);
+                    break;
+                }
+            }
+        }
+        return kept;
+    }
+
+private:
+    std::wstring path;
+};
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+// The page events and the zoom calls, in order.
+const std::vector<std::string> kPageAndZoom = {"Fire NavigateComplete2 ", "Fire DocumentComplete ",
+                                               "ExecWB OPTICAL_ZOOM "};
+
+std::vector<std::string> PageWithZoom(const std::wstring& url, const std::string& zoom)
+{
+    std::vector<std::string> lines = {"Fire NavigateComplete2 url=" + Narrow(url),
+                                      "Fire DocumentComplete url=" + Narrow(url)};
+    if (!zoom.empty()) {
+        const std::string applied = "ExecWB OPTICAL_ZOOM percent=" + zoom + " option=2 result=0x00000000";
+        lines.insert(lines.begin() + 1, applied);
+        lines.push_back(applied);
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST_F(HtmlThreadDouble, TheControlIsToldThePageIsLaidOutForTheDisplay)
+{
+    ControlLog control(L"host-info");
+    CreateBrowserWindow();
+    // NO3DBORDER | SCROLL_NO | THEME | DPI_AWARE, asked when the site is set.
+    EXPECT_EQ(control.Lines({"GetHostInfo "}),
+              std::vector<std::string>{"GetHostInfo result=0x00000000 flags=0x4004000c cbSize=" +
+                                       std::to_string(sizeof(DOCHOSTUIINFO)) + " commandTarget=no"});
+}
+
+TEST_F(HtmlThreadDouble, AZoomAskedBeforeTheControlExistsReachesEveryPageAfterIt)
+{
+    ControlLog control(L"zoom-first");
+    CallbackLog pages;
+    // Asked before the window is: kept until there is a page to zoom.
+    proxy.SetZoom(150);
+    proxy.Create(0, 0, 640, 400, parent.hwnd);
+    BindCallbacks(html.browser, pages);
+    const std::wstring first = SiteUrl("/page?title=one");
+    proxy.Navigate(first.c_str(), 2);
+    // The site zooms from inside the event, before the host's callback runs.
+    ASSERT_TRUE(WaitFor([&] { return pages.Count(pages.documents) >= 1; }));
+    EXPECT_EQ(control.Lines(kPageAndZoom), PageWithZoom(first, "150"));
+
+    // Asked again with a page shown: at once, and for the next page too.
+    proxy.SetZoom(200);
+    manager.Settle();
+    std::vector<std::string> expected = PageWithZoom(first, "150");
+    expected.push_back("ExecWB OPTICAL_ZOOM percent=200 option=2 result=0x00000000");
+    EXPECT_EQ(control.Lines(kPageAndZoom), expected);
+
+    const std::wstring second = SiteUrl("/page?title=two");
+    proxy.Navigate(second.c_str(), 2);
+    ASSERT_TRUE(WaitFor([&] { return pages.Count(pages.documents) >= 2; }));
+    for (const std::string& line : PageWithZoom(second, "200"))
+        expected.push_back(line);
+    EXPECT_EQ(control.Lines(kPageAndZoom), expected);
+}
+
+TEST_F(HtmlThreadDouble, WithoutAZoomAskedTheControlKeepsItsOwnAndAnExplicit100IsApplied)
+{
+    ControlLog control(L"zoom-default");
+    CallbackLog pages;
+    proxy.Create(0, 0, 640, 400, parent.hwnd);
+    BindCallbacks(html.browser, pages);
+    const std::wstring first = SiteUrl("/page?title=plain");
+    proxy.Navigate(first.c_str(), 2);
+    ASSERT_TRUE(WaitFor([&] { return pages.Count(pages.documents) >= 1; }));
+    EXPECT_EQ(control.Lines(kPageAndZoom), PageWithZoom(first, ""));
+
+    // 100 asked for is still asked for: a new page may start elsewhere.
+    proxy.SetZoom(100);
+    const std::wstring second = SiteUrl("/page?title=hundred");
+    proxy.Navigate(second.c_str(), 2);
+    ASSERT_TRUE(WaitFor([&] { return pages.Count(pages.documents) >= 2; }));
+    std::vector<std::string> expected = PageWithZoom(first, "");
+    expected.push_back("ExecWB OPTICAL_ZOOM percent=100 option=2 result=0x00000000");
+    for (const std::string& line : PageWithZoom(second, "100"))
+        expected.push_back(line);
+    EXPECT_EQ(control.Lines(kPageAndZoom), expected);
+
+    // Out of the control's range: brought to its nearest end.
+    proxy.SetZoom(5000);
+    proxy.SetZoom(0);
+    manager.Settle();
+    const std::vector<std::string> zooms = control.Lines({"ExecWB OPTICAL_ZOOM "});
+    ASSERT_GE(zooms.size(), 2u);
+    EXPECT_EQ(zooms[zooms.size() - 2], "ExecWB OPTICAL_ZOOM percent=1000 option=2 result=0x00000000");
+    EXPECT_EQ(zooms.back(), "ExecWB OPTICAL_ZOOM percent=10 option=2 result=0x00000000");
 }

@@ -53,7 +53,7 @@ TEST_F(HtmlThread, RequestsQueuedDuringAForeignModalLoopAreAllServed)
     manager.EndForeignLoop();
     ASSERT_TRUE(WaitFor([&] { return manager.Served().size() >= 3; }));
     EXPECT_EQ(manager.Served(), (std::vector<int>{CreateWindowRequest, GameViewRequest, RefreshRequest}));
-    EXPECT_TRUE(WaitFor([&] { return html.browser.hostWindow != nullptr; }));
+    EXPECT_TRUE(WaitFor([&] { return html.browser.HostWindow() != nullptr; }));
     manager.Settle();
     EXPECT_TRUE(html.inGame);
 }
@@ -110,8 +110,8 @@ TEST_F(HtmlThread, ShutdownClosesTheControlOnItsThreadAndJoins)
     // The browser thread destroyed its window and released the control.
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(html.hwnd, nullptr);
-    EXPECT_FALSE(html.browser.webBrowser);
-    EXPECT_FALSE(html.browser.oleObject);
+    EXPECT_FALSE(html.browser.Control().Browser());
+    EXPECT_FALSE(html.browser.Control().Object());
     EXPECT_TRUE(manager.windows.empty());
 }
 

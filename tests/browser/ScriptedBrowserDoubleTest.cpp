@@ -932,6 +932,47 @@ TEST_F(ScriptedBrowserDouble, LogsNavigationRefreshSilentAndKeys)
     EXPECT_EQ(e.site.refs, 0);
 }
 
+TEST_F(ScriptedBrowserDouble, OpticalZoomNeedsAPageAndAPercentInRange)
+{
+    Embedding e;
+    ASSERT_TRUE(e.Start());
+    VARIANT percent;
+    VariantInit(&percent);
+    percent.vt = VT_I4;
+    auto zoom = [&](LONG value) {
+        percent.lVal = value;
+        return e.browser->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &percent, nullptr);
+    };
+    OLECMDF status = static_cast<OLECMDF>(0);
+    ASSERT_HRESULT_SUCCEEDED(e.browser->QueryStatusWB(OLECMDID_OPTICAL_ZOOM, &status));
+    EXPECT_EQ(status, OLECMDF_SUPPORTED);
+    EXPECT_EQ(zoom(150), OLECMDERR_E_DISABLED) << "nothing to zoom before the first page";
+
+    const std::wstring page = root + L"/page?title=Zoomed";
+    ASSERT_HRESULT_SUCCEEDED(e.Navigate(page, 2));
+    ASSERT_TRUE(e.WaitFor(DISPID_DOCUMENTCOMPLETE, page));
+    ASSERT_HRESULT_SUCCEEDED(e.browser->QueryStatusWB(OLECMDID_OPTICAL_ZOOM, &status));
+    EXPECT_EQ(status, static_cast<OLECMDF>(OLECMDF_SUPPORTED | OLECMDF_ENABLED));
+    EXPECT_EQ(zoom(150), S_OK);
+    EXPECT_EQ(zoom(9), E_INVALIDARG);
+    EXPECT_EQ(zoom(1001), E_INVALIDARG);
+    EXPECT_EQ(zoom(10), S_OK);
+    EXPECT_EQ(e.browser->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr), E_INVALIDARG);
+
+    std::vector<std::string> zooms;
+    for (const std::string& line : LogLines()) {
+        const size_t at = line.find("ExecWB ");
+        if (at != std::string::npos)
+            zooms.push_back(line.substr(at));
+    }
+    EXPECT_EQ(zooms, (std::vector<std::string>{"ExecWB OPTICAL_ZOOM percent=150 option=2 result=0x80040101",
+                                               "ExecWB OPTICAL_ZOOM percent=150 option=2 result=0x00000000",
+                                               "ExecWB OPTICAL_ZOOM percent=9 option=2 result=0x80070057",
+                                               "ExecWB OPTICAL_ZOOM percent=1001 option=2 result=0x80070057",
+                                               "ExecWB OPTICAL_ZOOM percent=10 option=2 result=0x00000000",
+                                               "ExecWB OPTICAL_ZOOM percent=none option=0 result=0x80070057"}));
+}
+
 TEST_F(ScriptedBrowserDouble, BlankPageTakesMarkupWrittenAtOnce)
 {
     Embedding e;

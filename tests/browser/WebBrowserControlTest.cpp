@@ -120,10 +120,11 @@ TEST_F(WebBrowserControl, AttachActivatesTheControlInItsHost)
 
     ASSERT_TRUE(CreateHost());
     ASSERT_TRUE(host.attached);
-    EXPECT_TRUE(site.oleObject && site.inPlaceObject && site.webBrowser);
-    EXPECT_EQ(site.hostWindow, host.hwnd);
-    EXPECT_EQ(site.activated, 1);
-    EXPECT_NE(site.eventCookie, 0u);
+    const BrowserControl& held = site.Control();
+    EXPECT_TRUE(held.Object() && held.InPlaceObject() && held.Browser());
+    EXPECT_EQ(site.HostWindow(), host.hwnd);
+    EXPECT_TRUE(site.InPlaceActive());
+    EXPECT_NE(held.EventCookie(), 0u);
 
     // Activated: the in-place interfaces are no longer offered, and a
     // second activation is refused.
@@ -135,7 +136,7 @@ TEST_F(WebBrowserControl, AttachActivatesTheControlInItsHost)
 
     // The control holds this site as its client site.
     IOleClientSite* client = nullptr;
-    ASSERT_EQ(site.oleObject->GetClientSite(&client), S_OK);
+    ASSERT_EQ(held.Object()->GetClientSite(&client), S_OK);
     EXPECT_EQ(client, static_cast<IOleClientSite*>(&site));
     if (client)
         client->Release();
@@ -164,9 +165,9 @@ TEST_F(WebBrowserControl, AttachActivatesTheControlInItsHost)
     frameInterface->Release();
 
     // Attached once only.
-    IOleObject* first = site.oleObject.get();
+    IOleObject* first = held.Object();
     EXPECT_FALSE(site.Attach(host.hwnd));
-    EXPECT_EQ(site.oleObject.get(), first);
+    EXPECT_EQ(held.Object(), first);
 }
 
 TEST_F(WebBrowserControl, DetachClosesTheControlAndLetsGoOfEverything)
@@ -176,22 +177,24 @@ TEST_F(WebBrowserControl, DetachClosesTheControlAndLetsGoOfEverything)
     ASSERT_TRUE(host.attached);
     const HWND control = GetWindow(host.hwnd, GW_CHILD);
     ASSERT_TRUE(control);
-    const DWORD cookie = site.eventCookie;
+    const BrowserControl& held = site.Control();
+    const DWORD cookie = held.EventCookie();
     ASSERT_NE(cookie, 0u);
 
     // Hold the control and its event point past the site's own references.
-    IOleObject* object = site.oleObject.get();
+    IOleObject* object = held.Object();
     object->AddRef();
     ComPtr<IConnectionPointContainer> container;
     ComPtr<IConnectionPoint> point;
-    ASSERT_EQ(container.QueryFrom(site.webBrowser.get(), IID_IConnectionPointContainer), S_OK);
+    ASSERT_EQ(container.QueryFrom(held.Browser(), IID_IConnectionPointContainer), S_OK);
     ASSERT_EQ(container->FindConnectionPoint(DIID_DWebBrowserEvents2, point.put()), S_OK);
 
     site.Detach();
-    EXPECT_FALSE(site.webBrowser || site.inPlaceActiveObject || site.inPlaceObject || site.oleObject ||
-                 site.storage);
-    EXPECT_EQ(site.eventCookie, 0u);
-    EXPECT_EQ(site.hostWindow, host.hwnd);  // still records the attachment
+    EXPECT_FALSE(held.Browser() || held.ActiveObject() || held.InPlaceObject() || held.Object() ||
+                 held.Storage());
+    EXPECT_EQ(held.EventCookie(), 0u);
+    EXPECT_FALSE(site.InPlaceActive());
+    EXPECT_EQ(site.HostWindow(), host.hwnd);  // still records the attachment
     EXPECT_EQ(site.Navigate(L"http://127.0.0.1/", 2), 0);
 
     // The connection is gone, the control no longer knows the site and its
@@ -204,7 +207,7 @@ TEST_F(WebBrowserControl, DetachClosesTheControlAndLetsGoOfEverything)
 
     // Every reference the control took on the site has been returned,
     // although the control itself is still alive.
-    EXPECT_EQ(site.refCount, 0);
+    EXPECT_EQ(site.References(), 0);
     point.Reset();
     container.Reset();
     object->Release();
@@ -212,7 +215,7 @@ TEST_F(WebBrowserControl, DetachClosesTheControlAndLetsGoOfEverything)
     site.Detach();  // again: nothing left to do
     // A detached site can be attached afresh.
     EXPECT_TRUE(site.Attach(host.hwnd));
-    EXPECT_TRUE(site.webBrowser);
+    EXPECT_TRUE(held.Browser());
 }
 
 TEST_F(WebBrowserControl, NavigateRequestsTheExactAddress)
@@ -266,7 +269,8 @@ TEST_F(WebBrowserControl, KeysGoToTheControlOnlyFromTheDocumentWindow)
     CWebBrowser& site = host.browser;
     ASSERT_TRUE(CreateHost());
     ASSERT_TRUE(host.attached);
-    ASSERT_TRUE(site.inPlaceActiveObject);
+    IOleInPlaceActiveObject* active = site.Control().ActiveObject();
+    ASSERT_TRUE(active);
 
     // (Class names compare case-insensitively when registered, so a
     // lower-case twin cannot exist in one process.)
@@ -280,27 +284,26 @@ TEST_F(WebBrowserControl, KeysGoToTheControlOnlyFromTheDocumentWindow)
     msg.message = WM_KEYDOWN;
     msg.wParam = VK_TAB;
     // With the real control: its own answer comes back.
-    const HRESULT direct = site.inPlaceActiveObject->TranslateAccelerator(&msg);
+    const HRESULT direct = active->TranslateAccelerator(&msg);
     EXPECT_EQ(site.TranslateBrowserKey(&msg), static_cast<LONG_PTR>(direct));
+    msg.hwnd = longer.hwnd;
+    EXPECT_EQ(site.TranslateBrowserKey(&msg), 1);
+    msg.hwnd = document.hwnd;
 
     // With a recording one: only the document window's keys reach it.
     RecordingActiveObject recorder;
-    ComPtr<IOleInPlaceActiveObject> real(site.inPlaceActiveObject.Detach());
-    site.inPlaceActiveObject = ComPtr<IOleInPlaceActiveObject>(&recorder);
-    recorder.AddRef();
-    EXPECT_EQ(site.TranslateBrowserKey(&msg), 0);
+    EXPECT_EQ(BrowserControl::RouteKey(&recorder, &msg), 0);
     msg.message = WM_SYSKEYUP;
-    EXPECT_EQ(site.TranslateBrowserKey(&msg), 0);
+    EXPECT_EQ(BrowserControl::RouteKey(&recorder, &msg), 0);
     msg.message = WM_MOUSEMOVE;
-    EXPECT_EQ(site.TranslateBrowserKey(&msg), 1);
+    EXPECT_EQ(BrowserControl::RouteKey(&recorder, &msg), 1);
     msg.message = WM_KEYDOWN;
     for (HWND other : {longer.hwnd, shorter.hwnd, host.hwnd}) {
         msg.hwnd = other;
-        EXPECT_EQ(site.TranslateBrowserKey(&msg), 1);
+        EXPECT_EQ(BrowserControl::RouteKey(&recorder, &msg), 1);
     }
     EXPECT_EQ(recorder.translated, (std::vector<HWND>{document.hwnd, document.hwnd}));
-    site.inPlaceActiveObject = std::move(real);
-    EXPECT_EQ(recorder.refs, 1u);
+    EXPECT_EQ(recorder.refs, 1u);  // offered, never kept
 }
 
 }  // namespace

@@ -1280,12 +1280,18 @@ HRESULT STDMETHODCALLTYPE CScriptedBrowser::QueryStatusWB(OLECMDID command, OLEC
         *status = static_cast<OLECMDF>(OLECMDF_SUPPORTED | OLECMDF_ENABLED);
         return S_OK;
     }
+    if (command == OLECMDID_OPTICAL_ZOOM) {
+        *status = static_cast<OLECMDF>(OLECMDF_SUPPORTED | (document ? OLECMDF_ENABLED : 0));
+        return S_OK;
+    }
     *status = static_cast<OLECMDF>(0);
     return OLECMDERR_E_NOTSUPPORTED;
 }
 
 HRESULT STDMETHODCALLTYPE CScriptedBrowser::ExecWB(OLECMDID command, OLECMDEXECOPT option, VARIANT* in, VARIANT*)
 {
+    if (command == OLECMDID_OPTICAL_ZOOM)
+        return OpticalZoom(option, in);
     log.Write(L"ExecWB command=" + std::to_wstring(static_cast<int>(command)) + L" option=" +
               std::to_wstring(static_cast<int>(option)));
     if (command == OLECMDID_REFRESH)
@@ -1293,6 +1299,22 @@ HRESULT STDMETHODCALLTYPE CScriptedBrowser::ExecWB(OLECMDID command, OLECMDEXECO
     if (command == OLECMDID_STOP)
         return Stop();
     return OLECMDERR_E_NOTSUPPORTED;
+}
+
+// Takes a VT_I4 percent from 10 to 1000, and only once there is a page to
+// zoom: before the first one it is refused.
+HRESULT CScriptedBrowser::OpticalZoom(OLECMDEXECOPT option, const VARIANT* in)
+{
+    const bool given = in && in->vt == VT_I4;
+    HRESULT hr = S_OK;
+    if (!given || in->lVal < 10 || in->lVal > 1000)
+        hr = E_INVALIDARG;
+    else if (!document)
+        hr = OLECMDERR_E_DISABLED;
+    log.Write(L"ExecWB OPTICAL_ZOOM percent=" + (given ? std::to_wstring(in->lVal) : std::wstring(L"none")) +
+              L" option=" + std::to_wstring(static_cast<int>(option)) +
+              L" result=" + CDoubleLog::Hex(static_cast<unsigned long>(hr)));
+    return hr;
 }
 
 HRESULT STDMETHODCALLTYPE CScriptedBrowser::ShowBrowserBar(VARIANT*, VARIANT*, VARIANT*)

@@ -225,6 +225,7 @@ private:
     HRESULT InPlaceActivate(IOleClientSite* site, HWND parent, LPCRECT position);
     void UIActivate();
     void ReadHostInfo();
+    HRESULT OpticalZoom(OLECMDEXECOPT option, const VARIANT* in);
     void LogWindowMove(HWND hwnd, const wchar_t* name);
     void PaintServer(HWND hwnd);
     RECT WindowRectInParent(HWND hwnd) const;
