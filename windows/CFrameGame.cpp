@@ -88,6 +88,7 @@ void CFrameGame::OnCreate(CREATESTRUCTW*)
     bridge.Open(hwnd, client, config.startUrl);
     offlineView.Attach(hwnd, painter, bridge.proxy());
     entry.Attach(hwnd);
+    ZoomPageToScale();
 
     tools.Prepare();
     trayPart.Prepare(hwnd);
@@ -183,6 +184,17 @@ void CFrameGame::OnDpiChanged(const RECT* suggested)
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     OnSize(0, 0, 0);
     InvalidateRect(hwnd, nullptr, FALSE);
+    ZoomPageToScale();
+}
+
+void CFrameGame::ZoomPageToScale()
+{
+    // The page is laid out for the display as the skin is.
+    const int percent = MulDiv(100, static_cast<int>(painter.Dpi()), 96);
+    if (percent == pageZoom)
+        return;
+    pageZoom = percent;
+    bridge.proxy().SetZoom(percent);
 }
 
 void CFrameGame::OnSysCommand(WPARAM command)
@@ -313,6 +325,7 @@ void CFrameGame::EnterGameMode()
     const SIZE size = MinimumWithin(SIZE{minWidth, minHeight}, painter.Dpi(), work);
     MoveWindow(hwnd, work.left + (work.right - work.left - size.cx) / 2,
                work.top + (work.bottom - work.top - size.cy) / 2, size.cx, size.cy, TRUE);
+    ZoomPageToScale();
     entry.ScheduleMaximize();
 }
 

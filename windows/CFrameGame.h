@@ -115,6 +115,7 @@ public:
 private:
     void OnSysCommand(WPARAM command);
     void OnDpiChanged(const RECT* suggested);
+    void ZoomPageToScale();
     void OnFrameCommand(WPARAM command);
     void OnGameAddressesPosted();
     void OnOpenAddressesPosted();
@@ -127,6 +128,8 @@ private:
 
     GameConfig config;
     GameViewEntry entry;
+    // The page zoom last asked for, in percent.
+    int pageZoom = 100;
     CFrameBack backWindow;
     GameTooltip tip;
     OfflineView offlineView;
