@@ -9,6 +9,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include <cwctype>
 
 namespace {
@@ -65,9 +67,32 @@ LRESULT CFrameBack::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NCCREATE:
         OnNcCreate();
         return painter.HandleMessage(message, wParam, lParam) ? 1 : 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
     default:
         return painter.HandleMessage(message, wParam, lParam) ? 1 : 0;
     }
+}
+
+void CFrameBack::OnDpiChanged(UINT monitorDpi, const RECT* suggested)
+{
+    // The shadow is the game window's: it rescales it.
+    if (shadowMode != 0 || !suggested || !hwnd)
+        return;
+    // The launcher on its new monitor: that monitor's scale or what fits
+    // its work area, from the suggested corner but wholly inside.
+    const POINT centre = {(suggested->left + suggested->right) / 2, (suggested->top + suggested->bottom) / 2};
+    const MonitorArea area = MonitorAt(centre);
+    const UINT dpi = FittingDpi(SIZE{Width, Height}, area.work, monitorDpi);
+    const RECT size = ScaleToDpi(kLauncherLayout, dpi);
+    const LONG x = std::max(area.work.left, std::min(suggested->left, area.work.right - size.right));
+    const LONG y = std::max(area.work.top, std::min(suggested->top, area.work.bottom - size.bottom));
+    painter.FixDpi(dpi);
+    SetWindowPos(hwnd, nullptr, x, y, size.right, size.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (onLauncherScale)
+        onLauncherScale(dpi);
+    OnMove(x, y);
 }
 
 void CFrameBack::OnNcCreate()

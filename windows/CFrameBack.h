@@ -73,6 +73,9 @@ public:
     // The game window (a CFrameGame), set by it once created; not owned.
     CWindowCtrl* gameWindow = nullptr;
     unsigned char shadowMode = 0;
+    // Told the launcher's new DPI after a scale change, so that the login
+    // view takes it too.
+    std::function<void(UINT dpi)> onLauncherScale;
     // Replaces ShellExecuteW for the link buttons when set.
     Opener opener;
     // For the link pages; the game window hands them on from its
@@ -82,6 +85,7 @@ public:
 
 private:
     void OnNcCreate();
+    void OnDpiChanged(UINT monitorDpi, const RECT* suggested);
     bool OnButtonClick(CImageButton* button);
     void OnPaintForeground(Gdiplus::Graphics& graphics);
     HWND GameHandle() const;

@@ -3,9 +3,6 @@
 #include "base/AppMessages.h"
 #include "base/ProductNames.h"
 #include "browser/CHtmlAppManager.h"
-#include "ui/CImageButton.h"
-#include "windows/CleanCacheThread.h"
-#include "windows/CloseMsgWnd.h"
 #include "windows/DisplayPlacement.h"
 #include "windows/GameAddress.h"
 
@@ -63,15 +60,18 @@ bool CFrameGame::CreateLoginView()
     const HWND back = backWindow.CreateLauncher();
     // At the launcher's scale, in its place inside the background.
     const RECT place = backWindow.GameWindowRect();
-    const int width = place.right - place.left;
-    const int height = place.bottom - place.top;
     // Drawn, and held to its minimum, at the launcher's scale.
     painter.FixDpi(backWindow.painter.Dpi());
     minWidth = LoginWidth;
     minHeight = LoginHeight;
-    if (!Create(WS_EX_APPWINDOW, nullptr, nullptr, kLoginStyle, place.left, place.top, width, height, back))
+    if (!Create(WS_EX_APPWINDOW, nullptr, nullptr, kLoginStyle, place.left, place.top, place.right - place.left,
+                place.bottom - place.top, back))
         return false;
     backWindow.gameWindow = this;
+    backWindow.onLauncherScale = [this](UINT dpi) {
+        painter.FixDpi(dpi);
+        ZoomPageToScale();
+    };
     return true;
 }
 
@@ -277,22 +277,18 @@ void CFrameGame::OnPagesLoadedPosted()
         offlineView.OnPageLoaded();
 }
 
-GameViewState CFrameGame::ViewState() const
-{
-    GameViewState state;
-    state.gameView = entry.entered();
-    state.fullScreen = fullScreen.on();
-    state.maximised = IsWindowHandle() && IsZoomed(hwnd);
-    state.dpi = painter.Dpi();
-    return state;
-}
-
 RECT CFrameGame::PageArea() const
 {
     RECT client = {0, 0, 0, 0};
-    if (IsWindowHandle())
+    GameViewState state;
+    state.gameView = entry.entered();
+    state.fullScreen = fullScreen.on();
+    state.dpi = painter.Dpi();
+    if (IsWindowHandle()) {
         GetClientRect(hwnd, &client);
-    return GamePageArea(client, ViewState(), TitleHeight);
+        state.maximised = IsZoomed(hwnd) != FALSE;
+    }
+    return GamePageArea(client, state, TitleHeight);
 }
 
 void CFrameGame::EnterGameMode()
@@ -362,33 +358,7 @@ void CFrameGame::OnShowWindow(BOOL show, UINT)
 
 bool CFrameGame::OnButtonClick(CImageButton* button)
 {
-    if (!button)
-        return true;
-    switch (button->id) {
-    case CloseButtonId: {
-        CloseMsgWnd dialog;
-        if (dialog.ShowModal(hwnd) == DialogResult::Confirmed)
-            Close();
-        return false;
-    }
-    case FullScreenButtonId:
-        PostMessageW(hwnd, FrameCommandMessage, ToggleFullScreenCommand, 0);
-        return true;
-    case ToolsButtonId:
-        tools.Open(hwnd, trayPart.MenuText());
-        return true;
-    case COfflinePanel::RetryButtonId:
-        offlineView.RetryNow();
-        return true;
-    case ServiceLinkId:
-    case ForumLinkId:
-    case OfficialLinkId:
-    case PaymentLinkId:
-        backWindow.OpenAddress(LinkAddress(button->id));
-        return true;
-    default:
-        return true;
-    }
+    return button ? commands.OnButtonClick(*button) : true;
 }
 
 std::wstring CFrameGame::LinkAddress(int id) const
@@ -396,29 +366,10 @@ std::wstring CFrameGame::LinkAddress(int id) const
     return GameLinkAddress(id, config.sites, config.userName.c_str(), entry.serverId());
 }
 
-void CFrameGame::OnToolsChoice(int id)
-{
-    switch (id) {
-    case CleanCacheItemId:
-        StartCleanCacheThread(hwnd);
-        return;
-    case RefreshItemId:
-        bridge.proxy().Refresh();
-        return;
-    default:
-        return;
-    }
-}
-
 bool CFrameGame::OnButtonHover(CImageButton* button)
 {
-    if (!button)
-        return true;
-    const bool menuOpen = tools.shown() ||
-                          (trayPart.menu().hwnd && IsWindowVisible(trayPart.menu().hwnd));
-    if (button->id == ToolsButtonId && menuOpen)
-        return true;
-    tip.SetText(button->tipText[0] ? button->tipText : button->text);
+    if (button)
+        commands.OnButtonHover(*button);
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include "windows/ToolsMenu.h"
 #include "windows/TrayController.h"
 #include "windows/GameTooltip.h"
+#include "windows/GameViewCommands.h"
 #include "windows/GameViewEntry.h"
 #include "windows/OfflineView.h"
 
@@ -122,9 +123,7 @@ private:
     void OnNavigateFailuresPosted();
     void OnPagesLoadedPosted();
     void AddTitleBar();
-    void OnToolsChoice(int id);
     bool IsWindowHandle() const;
-    GameViewState ViewState() const;
 
     GameConfig config;
     GameViewEntry entry;
@@ -136,8 +135,9 @@ private:
     BrowserBridge bridge;
     GameTitleBar titleBar;
     FullScreenMode fullScreen;
+    GameViewCommands commands{*this};
     TrayController trayPart{[this] { Close(); }};
-    ToolsMenu tools{[this](int id) { OnToolsChoice(id); }};
+    ToolsMenu tools{[this](int id) { commands.OnToolsChoice(id); }};
     // Sent to top-level windows when the shell (and its tray) restarts.
     const UINT taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
 };

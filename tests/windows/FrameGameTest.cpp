@@ -14,6 +14,7 @@
 #include "ui/CImageButton.h"
 #include "ui/CImageItem.h"
 #include "ui/CImageStatic.h"
+#include "windows/DisplayPlacement.h"
 #include "windows/GameAddress.h"
 #include "RectAssert.h"
 
@@ -1216,4 +1217,29 @@ TEST_F(FrameGame, AScaleChangeTakesTheSuggestedRectangleAndRedrawsAtTheNewScale)
     const ScreenCapture after = CaptureScreenWhen(L"game-view-dpi-changed",
                                                   [&](const ScreenCapture& s) { return !pageColoured(s); });
     EXPECT_FALSE(pageColoured(after)) << "the title bar was not redrawn at 1.5x";
+}
+
+TEST_F(FrameGame, TheLauncherTakesANewScaleAsFarAsItsWorkAreaAllowsAndTheLoginViewFollows)
+{
+    CreateLogin();
+    const RECT work = WorkArea();
+    // Moved to a 150 % monitor of this size: 1.5x would not fit.
+    const UINT dpi = FittingDpi(SIZE{1411, 704}, work, 144);
+    ASSERT_GT(dpi, 96u);
+    ASSERT_LT(dpi, 144u);
+    RECT suggested = {300, 200, 300 + 2117, 200 + 1056};
+    SendMessageW(Back(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+
+    const RECT b = WindowRect(Back());
+    const RECT size = ScaleToDpi(RECT{0, 0, 1411, 704}, dpi);
+    EXPECT_EQ(b.right - b.left, size.right);
+    EXPECT_EQ(b.bottom - b.top, size.bottom);
+    RECT inside = {};
+    IntersectRect(&inside, &b, &work);
+    EXPECT_TRUE(RectIs(inside, b)) << "not wholly inside the work area";
+    EXPECT_EQ(game.back().painter.Dpi(), dpi);
+    EXPECT_EQ(game.painter.Dpi(), dpi) << "the login view is not at the launcher's scale";
+    RECT place = ScaleToDpi(RECT{626, 212, 1256, 584}, dpi);
+    OffsetRect(&place, b.left, b.top);
+    EXPECT_TRUE(RectIs(WindowRect(game.hwnd), place));
 }

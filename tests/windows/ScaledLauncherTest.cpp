@@ -6,6 +6,7 @@
 #include "ImageProbe.h"
 #include "Input.h"
 #include "RectAssert.h"
+#include "Screenshot.h"
 #include "TestApp.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,10 @@ TEST(ScaledLauncher, IsOneAndAHalfTimesItsSizeAndAnswersWhereItIsDrawn)
     RECT inside = {};
     IntersectRect(&inside, &b, &screen);
     EXPECT_TRUE(RectIs(inside, b)) << "not wholly on the screen";
+    // Kept for the README's 150 % pictures.
+    EXPECT_TRUE(CaptureScreenWhen(L"launcher-144", [&](const ScreenCapture& s) {
+                    return s.Count(b, [](DWORD c) { return (c & 0xFFFFFF) != 0; }) > 2117 * 1056 / 2;
+                }).ok());
     // (626, 212, 1256, 584) at 96 DPI, also once the launcher has moved.
     EXPECT_TRUE(RectIs(WindowRect(game.hwnd), b.left + 939, b.top + 318, b.left + 1884, b.top + 876));
     SetWindowPos(back, nullptr, b.left - 40, b.top + 25, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
