@@ -30,7 +30,9 @@ void CFrameGame::RunGameWindow()
 void CFrameGame::Close()
 {
     // Gone from the screen and the tray at once; the windows themselves go
-    // in Destroy, once the browser thread has let go of its window.
+    // in Destroy, once the browser thread has let go of its window. Hiding
+    // moves the focus: a busy page must not hold it.
+    pageLink.Split();
     tools.Close();
     tip.Hide();
     if (IsWindowHandle())
@@ -128,15 +130,13 @@ LRESULT CFrameGame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         tip.SetText(L"");
         return CImageDialog::HandleMessage(message, wParam, lParam);
     case WM_HOTKEY:
-        trayPart.OnBossKey(wParam);
+        OnHotKey(wParam);
         return CImageDialog::HandleMessage(message, wParam, lParam);
     case FrameCommandMessage:
         OnFrameCommand(wParam);
         return CImageDialog::HandleMessage(message, wParam, lParam);
     case TrayNotifyMessage:
-        if (trayPart.OnNotify(wParam, lParam))
-            return 1;
-        return CImageDialog::HandleMessage(message, wParam, lParam);
+        return OnTrayNotify(wParam, lParam) ? 1 : CImageDialog::HandleMessage(message, wParam, lParam);
     case GameAddressMessage:
         OnGameAddressesPosted();
         return 1;
@@ -195,6 +195,24 @@ void CFrameGame::ZoomPageToScale()
         return;
     pageZoom = percent;
     bridge.proxy().SetZoom(percent);
+}
+
+void CFrameGame::OnHotKey(WPARAM id)
+{
+    // Hiding moves the focus: a busy page must not hold the boss key.
+    pageLink.Split();
+    trayPart.OnBossKey(id);
+    if (!trayPart.hidden())
+        pageLink.Join();
+}
+
+bool CFrameGame::OnTrayNotify(WPARAM wParam, LPARAM lParam)
+{
+    const bool handled = trayPart.OnNotify(wParam, lParam) != 0;
+    // Back from the tray: the page takes input with this thread again.
+    if (!trayPart.hidden())
+        pageLink.Join();
+    return handled;
 }
 
 void CFrameGame::OnSysCommand(WPARAM command)
@@ -392,10 +410,13 @@ void CFrameGame::ToggleFullScreen()
     if (!IsWindowHandle() || !IsWindowVisible(hwnd))
         return;
     if (fullScreen.on()) {
-        // The resulting WM_SIZE lays the title bar and the page out again.
         fullScreen.Leave(hwnd);
         painter.dragEnabled = true;
         backWindow.Show(SW_SHOW);
+        // Laid out again here: a window maximised where the work area is
+        // the whole screen comes back at the same size, without a WM_SIZE,
+        // and the page would keep covering the title bar.
+        OnSize(0, 0, 0);
         return;
     }
     fullScreen.Enter(hwnd, bridge.proxy());
@@ -409,6 +430,8 @@ void CFrameGame::BringToFront()
         return;
     if (trayPart.hidden())
         trayPart.BringBack();
+    if (!trayPart.hidden())
+        pageLink.Join();
     else if (IsIconic(hwnd))
         // As a click on the taskbar button would.
         SendMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);

@@ -16,6 +16,7 @@
 #include "windows/GameViewCommands.h"
 #include "windows/GameViewEntry.h"
 #include "windows/OfflineView.h"
+#include "windows/PageInputLink.h"
 
 #include <shellapi.h>
 
@@ -112,9 +113,13 @@ public:
     OfflineView& offline() { return offlineView; }
     bool IsFullScreen() const { return fullScreen.on(); }
     bool inGameView() const { return entry.entered(); }
+    // Split from the page's input while a dialog or a hide moves the focus.
+    PageInputLink& pageInput() { return pageLink; }
 
 private:
     void OnSysCommand(WPARAM command);
+    void OnHotKey(WPARAM id);
+    bool OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnDpiChanged(const RECT* suggested);
     void ZoomPageToScale();
     void OnFrameCommand(WPARAM command);
@@ -127,6 +132,7 @@ private:
 
     GameConfig config;
     GameViewEntry entry;
+    PageInputLink pageLink;
     // The page zoom last asked for, in percent.
     int pageZoom = 100;
     CFrameBack backWindow;

@@ -11,9 +11,14 @@ bool GameViewCommands::OnButtonClick(const CImageButton& button)
 {
     switch (button.id) {
     case CloseButtonId: {
+        // The dialog takes the activation; a busy page must not hold it.
+        game.pageInput().Split();
         CloseMsgWnd dialog;
-        if (dialog.ShowModal(game.hwnd) == DialogResult::Confirmed)
+        if (dialog.ShowModal(game.hwnd) == DialogResult::Confirmed) {
             game.Close();
+            return false;
+        }
+        game.pageInput().Join();
         return false;
     }
     case CFrameGame::FullScreenButtonId:

@@ -85,6 +85,13 @@ std::string UrlEncode(const std::string& text)
     return out;
 }
 
+std::string ClassName(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, 64);
+    return name;
+}
+
 RECT MakeRect(int left, int top, int right, int bottom)
 {
     RECT r = {left, top, right, bottom};
@@ -1075,10 +1082,15 @@ TEST_F(ClientEndToEnd, ABusyPageDoesNotKeepTheClosedClientOnScreenOrRunning)
     EXPECT_NE(SendMessageTimeoutW(game, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer), 0)
         << "leaving full screen waits for the busy page";
 
-    // Closed as the launcher's confirmed close does it: every window goes
-    // at once, the process within the limit on the browser thread, code 0.
-    PostMessageW(game, WM_CLOSE, 0, 0);
+    // Closed with the title bar's button and "确定": every window goes at
+    // once, the process within the limit on the browser thread, code 0.
+    const POINT close = ScreenPoint(game, AnchoredCentreX(ClientRight(game), CloseAnchor, TitleButtonWidth), 12);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(ClickUntil(close, [&] { return (dialog = VisibleClientWindow(L"velmorkastel")) != nullptr; }))
+        << "no close dialog while the page is busy";
     const DWORD closedAt = GetTickCount();
+    ASSERT_TRUE(ClickUntil(ScreenPoint(dialog, 84, 117), [&] { return !IsWindow(dialog); }))
+        << "the dialog did not take the confirmation";
     EXPECT_TRUE(WaitFor([&] { return !client->Running() || ClientWindows() == " none"; }, 1000))
         << "still on screen:" << ClientWindows();
     DWORD code = 1234;
@@ -1086,6 +1098,39 @@ TEST_F(ClientEndToEnd, ABusyPageDoesNotKeepTheClosedClientOnScreenOrRunning)
     EXPECT_EQ(code, 0u);
     EXPECT_LT(GetTickCount() - closedAt, 8000u);
     // Ended while the page was still busy, not after it.
+    EXPECT_EQ(DoubleLog().find("Directive busy ended"), std::string::npos);
+}
+
+TEST_F(ClientEndToEnd, ABusyPageHoldingTheFocusHoldsNeitherTheCloseDialogNorTheClose)
+{
+    // The player was typing in the page when its script stopped answering.
+    ASSERT_TRUE(StartInGameView("type=3&server_id=7&double=" +
+                                UrlEncode("navigate /page?double=" + UrlEncode("busy 20000") + " 6000")));
+    const RECT place = WindowRect(game);
+    ASSERT_NE(FocusPage(ScreenPoint(game, (place.right - place.left) / 2, 300)), nullptr)
+        << "the page did not take the focus";
+    ASSERT_TRUE(WaitFor([&] { return DoubleLog().find("Directive busy ms=20000") != std::string::npos; }, 10000))
+        << "the page never got busy";
+
+    const POINT close = ScreenPoint(game, AnchoredCentreX(ClientRight(game), CloseAnchor, TitleButtonWidth), 12);
+    HWND dialog = nullptr;
+    auto dialogUp = [&] { return (dialog = VisibleClientWindow(L"velmorkastel")) != nullptr; };
+    // "取消" first: the window stays and still answers; then "确定".
+    ASSERT_TRUE(ClickUntil(close, dialogUp)) << "no close dialog while the page is busy";
+    ASSERT_TRUE(ClickUntil(ScreenPoint(dialog, 212, 117), [&] { return !IsWindow(dialog); }))
+        << "the dialog did not take the cancel";
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(game, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer), 0);
+    ASSERT_TRUE(ClickUntil(close, dialogUp)) << "no close dialog the second time";
+    const DWORD closedAt = GetTickCount();
+    ASSERT_TRUE(ClickUntil(ScreenPoint(dialog, 84, 117), [&] { return !IsWindow(dialog); }))
+        << "the dialog did not take the confirmation";
+    EXPECT_TRUE(WaitFor([&] { return !client->Running() || ClientWindows() == " none"; }, 1000))
+        << "still on screen:" << ClientWindows();
+    DWORD code = 1234;
+    ASSERT_TRUE(client->WaitForExit(8000, code)) << "the client did not end";
+    EXPECT_EQ(code, 0u);
+    EXPECT_LT(GetTickCount() - closedAt, 8000u);
     EXPECT_EQ(DoubleLog().find("Directive busy ended"), std::string::npos);
 }
 
@@ -1097,6 +1142,8 @@ TEST_F(ClientEndToEnd, CloseButtonAsksAndEndsTheClientWithCodeZeroOnlyWhenConfir
     const bool backShown = IsWindowVisible(back) != FALSE;
     const int right = ClientRight(game);
     const POINT close = ScreenPoint(game, AnchoredCentreX(right, CloseAnchor, TitleButtonWidth), 12);
+    const POINT inPage = ScreenPoint(game, (gameBefore.right - gameBefore.left) / 2, 300);
+    ASSERT_NE(FocusPage(inPage), nullptr) << "the page did not take the focus";
 
     // The dialog comes up centred on the screen: the question in light
     // ink, "确定" dark on its gold button, "取消" light on its dark one.
@@ -1136,9 +1183,21 @@ TEST_F(ClientEndToEnd, CloseButtonAsksAndEndsTheClientWithCodeZeroOnlyWhenConfir
     ASSERT_TRUE(IsWindow(back));
     EXPECT_EQ(IsWindowVisible(back) != FALSE, backShown);
     EXPECT_TRUE(RectIs(WindowRect(back), backBefore));
+    // The page takes the keyboard again: F10 typed there toggles full screen.
+    const HWND page = FocusPage(inPage);
+    ASSERT_NE(page, nullptr) << "the page did not take the focus after the dialog";
+    const RECT screen = MakeRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_TRUE(PressUntil(page, {VK_F10}, [&] { return SameRect(WindowRect(game), screen); }));
+    EXPECT_TRUE(PressUntil(page, {VK_F10}, [&] { return SameRect(WindowRect(game), gameBefore); }));
+    // Back below the title bar, even though the window came back at the
+    // size it had in full screen.
+    EXPECT_TRUE(WaitFor([&] { return BrowserTop() == TitleHeight; }, 3000)) << "browser top " << BrowserTop();
 
     // "确定": the client ends by itself, with exit code 0.
-    ASSERT_TRUE(ClickUntil(close, dialogUp));
+    ASSERT_TRUE(ClickUntil(close, dialogUp)) << "windows:" << ClientWindows() << " dialog "
+                                             << FindWindowW(L"velmorkastel", nullptr) << " game "
+                                             << Describe(WindowRect(game)) << " zoomed " << IsZoomed(game) << " under the close "
+                                             << ClassName(WindowFromPoint(close)) << " capture " << GetCapture();
     at = ScreenPoint(dialog, 84, 117);
     ASSERT_TRUE(ClickUntil(at, [&] { return !client->Running(); }, 10000))
         << "the client did not end after the confirmed close";
