@@ -94,6 +94,7 @@ void CFrameGame::OnCreate(CREATESTRUCTW*)
 
     tools.Prepare();
     trayPart.Prepare(hwnd);
+    pageLink.Attach(hwnd);
 }
 
 void CFrameGame::OnDestroy()
@@ -130,13 +131,15 @@ LRESULT CFrameGame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         tip.SetText(L"");
         return CImageDialog::HandleMessage(message, wParam, lParam);
     case WM_HOTKEY:
-        OnHotKey(wParam);
+        trayPart.OnBossKey(wParam);
         return CImageDialog::HandleMessage(message, wParam, lParam);
     case FrameCommandMessage:
         OnFrameCommand(wParam);
         return CImageDialog::HandleMessage(message, wParam, lParam);
     case TrayNotifyMessage:
-        return OnTrayNotify(wParam, lParam) ? 1 : CImageDialog::HandleMessage(message, wParam, lParam);
+        if (trayPart.OnNotify(wParam, lParam))
+            return 1;
+        return CImageDialog::HandleMessage(message, wParam, lParam);
     case GameAddressMessage:
         OnGameAddressesPosted();
         return 1;
@@ -197,24 +200,6 @@ void CFrameGame::ZoomPageToScale()
     bridge.proxy().SetZoom(percent);
 }
 
-void CFrameGame::OnHotKey(WPARAM id)
-{
-    // Hiding moves the focus: a busy page must not hold the boss key.
-    pageLink.Split();
-    trayPart.OnBossKey(id);
-    if (!trayPart.hidden())
-        pageLink.Join();
-}
-
-bool CFrameGame::OnTrayNotify(WPARAM wParam, LPARAM lParam)
-{
-    const bool handled = trayPart.OnNotify(wParam, lParam) != 0;
-    // Back from the tray: the page takes input with this thread again.
-    if (!trayPart.hidden())
-        pageLink.Join();
-    return handled;
-}
-
 void CFrameGame::OnSysCommand(WPARAM command)
 {
     if (entry.entered())
@@ -250,6 +235,10 @@ void CFrameGame::OnTimer(UINT_PTR timerId)
 {
     if (timerId == OfflineView::RetryTimer) {
         offlineView.RetryNow();
+        return;
+    }
+    if (timerId == PageInputLink::JoinTimer) {
+        pageLink.OnTimer();
         return;
     }
     switch (entry.OnTimer(timerId)) {
@@ -430,8 +419,6 @@ void CFrameGame::BringToFront()
         return;
     if (trayPart.hidden())
         trayPart.BringBack();
-    if (!trayPart.hidden())
-        pageLink.Join();
     else if (IsIconic(hwnd))
         // As a click on the taskbar button would.
         SendMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);

@@ -118,8 +118,6 @@ public:
 
 private:
     void OnSysCommand(WPARAM command);
-    void OnHotKey(WPARAM id);
-    bool OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void OnDpiChanged(const RECT* suggested);
     void ZoomPageToScale();
     void OnFrameCommand(WPARAM command);

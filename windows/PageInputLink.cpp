@@ -1,5 +1,11 @@
 #include "windows/PageInputLink.h"
 
+bool PageInputLink::Answers(HWND target) const
+{
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kAnswerMs, &answer) != 0;
+}
+
 bool PageInputLink::Split()
 {
     if (otherThread)
@@ -9,23 +15,39 @@ bool PageInputLink::Split()
     const DWORD thread = focus ? GetWindowThreadProcessId(focus, nullptr) : 0;
     if (!thread || thread == GetCurrentThreadId())
         return false;
-    // A page that answers keeps the input joined: splitting and joining
-    // again is not free (Wine loses the next click on the window).
-    DWORD_PTR answer = 0;
-    if (SendMessageTimeoutW(focus, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kAnswerMs, &answer))
+    // A page that answers keeps the input joined.
+    if (Answers(focus))
         return false;
     if (!AttachThreadInput(GetCurrentThreadId(), thread, FALSE))
         return false;
     otherThread = thread;
+    page = focus;
     return true;
 }
 
-void PageInputLink::Join()
+bool PageInputLink::Join()
 {
     if (!otherThread)
-        return;
+        return true;
+    // Joined with a thread that takes no messages, this one would get no
+    // input either: wait until the page answers.
+    if (IsWindow(page) && !Answers(page)) {
+        if (window)
+            SetTimer(window, JoinTimer, kJoinRetryMs, nullptr);
+        return false;
+    }
+    if (window)
+        KillTimer(window, JoinTimer);
     // The page's thread joins this one's input, as the system joined them
     // at first: this thread's active window and focus stand.
-    AttachThreadInput(otherThread, GetCurrentThreadId(), TRUE);
+    if (IsWindow(page))
+        AttachThreadInput(otherThread, GetCurrentThreadId(), TRUE);
     otherThread = 0;
+    page = nullptr;
+    return true;
+}
+
+void PageInputLink::OnTimer()
+{
+    Join();
 }
