@@ -1,6 +1,10 @@
 #pragma once
 
-#include "ui/CPointerTracker.h"
+#include "ui/CBuiltInButtons.h"
+#include "ui/CButtonHooks.h"
+#include "ui/CElementStore.h"
+#include "ui/CPaintOrder.h"
+#include "ui/CPointerInput.h"
 #include "ui/CRenderTarget.h"
 #include "ui/GdiPlusInclude.h"
 #include "ui/LayeredWindow.h"
@@ -12,15 +16,23 @@
 class CImageButton;
 class CImageStatic;
 
-// Skin engine of an image window: keeps its windowless images and buttons,
-// paints them (WM_PAINT into a memory DC, or for layered windows a 32-bit
-// DIB kept between updates and pushed with UpdateLayeredWindow), tracks the
-// hot and pressed button, drags the window by its caption area and runs the
-// built-in close, minimise and maximise buttons. A pointer change redraws
-// the buttons whose look it changed; a changed element list redraws all.
-// Element rectangles are in 96-DPI units; `target` maps them to the
-// window's pixels. Used on the thread of its window only.
-class CImagePaint {
+// Skin engine of an image window, and the one face its window classes see.
+// Within it `elements` keeps the windowless images and buttons, `order`
+// draws them, `input` follows the pointer (hot and pressed button, caption
+// drag) and `builtIns` runs the close, minimise and maximise buttons. It
+// paints through WM_PAINT into a memory DC, or for layered windows into a
+// 32-bit DIB kept between updates and pushed with UpdateLayeredWindow. A
+// pointer change redraws the buttons whose look it changed; a changed
+// element list redraws all. Element rectangles are in 96-DPI units;
+// `target` maps them to the window's pixels. Used on the thread of its
+// window only.
+class CImagePaint : private CPointerInput::Host {
+    // Declared first: the public fields below are names for their state.
+    CElementStore elements;
+    CButtonHooks hooks;
+    CPointerInput input{elements, hooks, *this};
+    CPaintOrder order{elements, input};
+
 public:
     using ButtonCallback = std::function<bool(CImageButton*)>;
     using PaintCallback = std::function<void(Gdiplus::Graphics&)>;
@@ -34,7 +46,7 @@ public:
     virtual ~CImagePaint();
     // The left-click action: the click callback, then the built-in ids.
     // False when the click was consumed (or the window closed).
-    virtual bool Click(CImageButton* button);
+    bool Click(CImageButton* button) override;
 
     // Add-or-replace by id: an existing element keeps its object and place
     // in the draw order.
@@ -84,81 +96,56 @@ public:
     // Pushes of a changed rectangle; null pushes all through the above.
     UpdateLayeredWindowIndirectFn updateLayeredWindowIndirect = nullptr;
     bool layered = false;
-    bool captured = false;
-    bool leftPressed = false;
-    RECT pressedRect = {0, 0, 0, 0};
-    bool rightPressed = false;
-    bool tracking = false;
-    RECT rightPressedRect = {0, 0, 0, 0};
-    bool dragEnabled = false;
-    bool fillBackground = true;
-    std::unique_ptr<Gdiplus::SolidBrush> backBrush;
-    Gdiplus::ARGB backColor = 0xFFFAFAFA;
-    RECT captionRect = {0, 0, 0, 0};
-    POINT mousePos = {-1, -1};
+    bool& captured = input.captured;
+    bool& leftPressed = input.leftPressed;
+    RECT& pressedRect = input.pressedRect;
+    bool& rightPressed = input.rightPressed;
+    bool& tracking = input.tracking;
+    RECT& rightPressedRect = input.rightPressedRect;
+    bool& dragEnabled = input.dragEnabled;
+    bool& fillBackground = order.fillBackground;
+    std::unique_ptr<Gdiplus::SolidBrush>& backBrush = order.backBrush;
+    Gdiplus::ARGB& backColor = order.backColor;
+    RECT& captionRect = input.captionRect;
+    POINT& mousePos = input.mousePos;
     BYTE alpha = 255;
     RECT erasedRect = {0, 0, 0, 0};
-    CImageButton* hotButton = nullptr;  // not owned
-    std::vector<std::unique_ptr<CImageStatic>> images;
-    std::vector<std::unique_ptr<CImageButton>> buttons;
-    ButtonCallback onButtonDown;
-    ButtonCallback onButtonClick;
-    ButtonCallback onButtonHover;
-    ButtonCallback onButtonRightDown;
-    ButtonCallback onButtonRightClick;
-    PaintCallback onPaintBackground;
-    PaintCallback onPaintForeground;
+    CImageButton*& hotButton = input.hotButton;  // not owned
+    std::vector<std::unique_ptr<CImageStatic>>& images = elements.images;
+    std::vector<std::unique_ptr<CImageButton>>& buttons = elements.buttons;
+    ButtonCallback& onButtonDown = hooks.onButtonDown;
+    ButtonCallback& onButtonClick = hooks.onButtonClick;
+    ButtonCallback& onButtonHover = hooks.onButtonHover;
+    ButtonCallback& onButtonRightDown = hooks.onButtonRightDown;
+    ButtonCallback& onButtonRightClick = hooks.onButtonRightClick;
+    PaintCallback& onPaintBackground = order.onPaintBackground;
+    PaintCallback& onPaintForeground = order.onPaintForeground;
     HWND ownerWindow = nullptr;
 
 private:
-    bool OnMouseMove(POINT point);
-    bool OnLeftDown(POINT point, LPARAM devicePoint);
-    bool OnLeftUp(POINT point);
-    bool OnRightDown(POINT point);
-    bool OnRightUp(POINT point);
-    bool OnMouseLeave();
-    bool OnCaptureChanged(HWND newCapture);
-    bool OnCancelMode();
+    // The pointer's side of the painter.
+    HWND Window() const override { return ownerWindow; }
+    POINT CursorInClient() const override;
+    // Invalidates the rectangles (layout units); a layered window renders
+    // them at once, in one push.
+    void Repaint(const std::vector<RECT>& rects) override;
+
     bool OnEraseBackground();
-    bool OnSetCursor();
     void OnShowWindow(bool shown);
     // Every pixel again after a change of scale.
     void Rescaled();
-
-    // Callbacks may run nested loops, remove elements or destroy the
-    // window: after each one these tell what is still there.
+    // Callbacks may destroy the window: after each one this tells.
     bool WindowAlive() const;
-    bool Holds(const CImageButton* button) const;
-    CImageButton* HotButtonAt(POINT point) const;
-    // Ends a press (the mouse released elsewhere or taken away) and
-    // repaints the button that looked pressed.
-    void EndPress();
-    // Invalidates the rectangles (layout units); a layered window renders
-    // them at once, in one push.
-    void Repaint(const std::vector<RECT>& rects);
-    // Buttons whose look changed since `pointer` noted the state, and `also`.
-    void RepaintPointerChange(const CImageButton* also = nullptr, const CImageButton* andAlso = nullptr);
     // Redraws what the target has pending into the kept surface and pushes.
     void RenderPending();
     // An element changed: the next render is a whole one.
     void ElementsChanged();
-    // A digest of everything that decides how the elements look, other than
-    // the pointer: a change the painter was not told of still redraws all.
-    unsigned long long Look() const;
     RECT LayoutClient() const;
-    POINT CursorInClient() const;
-    // Whether DrawAll's first picture in `area` is copied over all of it,
-    // so that the old pixels there need no clearing.
-    bool CopiedOver(const RECT& area) const;
-    // Drawing order shared by both paths; `update` null draws everything.
-    // `copyFirst`: the update area is transparent (or wholly under the
-    // first picture), so that picture may be copied in, not blended.
-    void DrawAll(Gdiplus::Graphics& graphics, const RECT& client, const RECT* update, bool copyFirst);
 
     CRenderTarget target;
     // Set by FixDpi: no look-up or WM_DPICHANGED changes the scale then.
     UINT fixedDpi = 0;
-    CPointerTracker pointer;
-    // Look() when the elements were last drawn.
+    CBuiltInButtons builtIns{elements, target};
+    // order.Look() when the elements were last drawn.
     unsigned long long drawnLook = 0;
 };

@@ -893,3 +893,28 @@ TEST_F(ImagePaint, APressWhoseHookSawTheReleaseTakesNoCapture)
     EXPECT_NE(GetCapture(), h);
     DestroyWindow(h);
 }
+
+TEST_F(ImagePaint, AReleaseRunsThePaintersOwnClick)
+{
+    struct CountingPainter : CImagePaint {
+        bool Click(CImageButton* button) override
+        {
+            clicked.push_back(button->id);
+            return CImagePaint::Click(button);
+        }
+        std::vector<int> clicked;
+    };
+    CountingPainter painter;
+    const HWND h = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 100, 100, 100, 60, nullptr, nullptr,
+                                   nullptr, nullptr);
+    ASSERT_NE(h, nullptr);
+    painter.ownerWindow = h;
+    painter.AddButton(7, RECT{10, 10, 30, 30}, 209, 210, 152, 209);
+
+    painter.HandleMessage(WM_MOUSEMOVE, 0, MAKELPARAM(15, 15));
+    painter.HandleMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 15));
+    painter.HandleMessage(WM_LBUTTONUP, 0, MAKELPARAM(15, 15));
+    EXPECT_EQ(painter.clicked, std::vector<int>{7});
+    painter.Reset();
+    DestroyWindow(h);
+}
