@@ -141,16 +141,16 @@ LRESULT CFrameGame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 1;
         return CImageDialog::HandleMessage(message, wParam, lParam);
     case GameAddressMessage:
-        OnGameAddressesPosted();
+        OnBrowserMail(message);
         return 1;
     case OpenAddressMessage:
-        OnOpenAddressesPosted();
+        OnBrowserMail(message);
         return 1;
     case NavigateFailedMessage:
-        OnNavigateFailuresPosted();
+        OnBrowserMail(message);
         return 1;
     case PageLoadedMessage:
-        OnPagesLoadedPosted();
+        OnBrowserMail(message);
         return 1;
     case BrowserWindowMessage:
         bridge.proxy().SetWindow(reinterpret_cast<HWND>(wParam));
@@ -161,7 +161,7 @@ LRESULT CFrameGame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         Close();
         return 1;
     case ShowClientMessage:
-        BringToFront();
+        trayPart.BringBack();
         return 1;
     case WM_DPICHANGED:
         CImageDialog::HandleMessage(message, wParam, lParam);
@@ -260,27 +260,26 @@ void CFrameGame::OnTimer(UINT_PTR timerId)
     }
 }
 
-void CFrameGame::OnGameAddressesPosted()
+void CFrameGame::OnBrowserMail(UINT message)
 {
-    for (const std::wstring& url : bridge.Take(GameAddressMessage))
-        entry.OnAddressSeen(url);
-}
-
-void CFrameGame::OnOpenAddressesPosted()
-{
-    for (const std::wstring& url : bridge.Take(OpenAddressMessage))
-        backWindow.OpenAddress(url);
-}
-
-void CFrameGame::OnNavigateFailuresPosted()
-{
-    for (const std::wstring& url : bridge.Take(NavigateFailedMessage))
-        offlineView.OnNavigateFailed(url, PageArea());
-}
-
-void CFrameGame::OnPagesLoadedPosted()
-{
-    if (!bridge.Take(PageLoadedMessage).empty())
+    // Copies the browser thread left for this one.
+    const std::vector<std::wstring> mail = bridge.Take(message);
+    for (const std::wstring& url : mail) {
+        switch (message) {
+        case GameAddressMessage:
+            entry.OnAddressSeen(url);
+            break;
+        case OpenAddressMessage:
+            backWindow.OpenAddress(url);
+            break;
+        case NavigateFailedMessage:
+            offlineView.OnNavigateFailed(url, PageArea());
+            break;
+        default:
+            break;
+        }
+    }
+    if (message == PageLoadedMessage && !mail.empty())
         offlineView.OnPageLoaded();
 }
 
@@ -316,7 +315,9 @@ void CFrameGame::EnterGameMode()
     // its monitor's scale.
     painter.FixDpi(0);
 
-    AddTitleBar();
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(hwnd, &client);
+    titleBar.AddTo(painter, painter.ToLayout(client));
 
     tip.Create(hwnd);
     trayPart.RegisterBossKey(config.bossKeyModifiers, config.bossKeyVirtualKey);
@@ -330,14 +331,6 @@ void CFrameGame::EnterGameMode()
                work.top + (work.bottom - work.top - size.cy) / 2, size.cx, size.cy, TRUE);
     ZoomPageToScale();
     entry.ScheduleMaximize();
-}
-
-void CFrameGame::AddTitleBar()
-{
-    RECT client = {0, 0, 0, 0};
-    if (IsWindowHandle())
-        GetClientRect(hwnd, &client);
-    titleBar.AddTo(painter, painter.ToLayout(client));
 }
 
 void CFrameGame::OnSize(UINT, int, int)
@@ -411,18 +404,6 @@ void CFrameGame::ToggleFullScreen()
     fullScreen.Enter(hwnd, bridge.proxy());
     painter.dragEnabled = false;
     backWindow.Show(SW_HIDE);
-}
-
-void CFrameGame::BringToFront()
-{
-    if (!IsWindowHandle())
-        return;
-    if (trayPart.hidden())
-        trayPart.BringBack();
-    else if (IsIconic(hwnd))
-        // As a click on the taskbar button would.
-        SendMessageW(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
-    SetForegroundWindow(hwnd);
 }
 
 bool CFrameGame::IsWindowHandle() const

@@ -80,9 +80,6 @@ public:
     void Destroy();
     void EnterGameMode();
     void ToggleFullScreen();
-    // Another start of the client asked for this one: out of the tray or
-    // the taskbar, to the front.
-    void BringToFront();
 
     // The browser's side of this window (its callbacks run on the browser
     // thread).
@@ -121,11 +118,7 @@ private:
     void OnDpiChanged(const RECT* suggested);
     void ZoomPageToScale();
     void OnFrameCommand(WPARAM command);
-    void OnGameAddressesPosted();
-    void OnOpenAddressesPosted();
-    void OnNavigateFailuresPosted();
-    void OnPagesLoadedPosted();
-    void AddTitleBar();
+    void OnBrowserMail(UINT message);
     bool IsWindowHandle() const;
 
     GameConfig config;

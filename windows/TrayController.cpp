@@ -79,8 +79,14 @@ int TrayController::OnBossKey(WPARAM id)
 
 void TrayController::BringBack()
 {
+    if (!IsWindowHandle(game))
+        return;
     if (hiddenToTray)
         ShowGame();
+    else if (IsIconic(game))
+        // As a click on the taskbar button would.
+        SendMessageW(game, WM_SYSCOMMAND, SC_RESTORE, 0);
+    SetForegroundWindow(game);
 }
 
 void TrayController::ShowGame()

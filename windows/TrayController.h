@@ -40,8 +40,8 @@ public:
     // TrayNotifyMessage; nonzero swallows it.
     int OnNotify(WPARAM wParam, LPARAM lParam);
     void OnMenuClick(CImageItem* row);
-    // Out of the tray as a double-click on the icon would (another start
-    // of the client asked for it).
+    // Another start of the client asked for this one: out of the tray (as
+    // a double-click on the icon would) or the taskbar, to the front.
     void BringBack();
     // The shell restarted: the icon comes back while the game is hidden.
     void OnTaskbarCreated();
