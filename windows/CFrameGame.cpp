@@ -180,12 +180,19 @@ void CFrameGame::OnDpiChanged(const RECT* suggested)
     // The painter has taken the new scale; the window takes the rectangle
     // the system suggests, and the page, title bar and shadow follow it.
     backWindow.painter.FixDpi(painter.Dpi());
+    RECT before = {0, 0, 0, 0};
+    GetWindowRect(hwnd, &before);
     if (fullScreen.on())
         fullScreen.Refit(hwnd);
     else if (suggested)
         SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    OnSize(0, 0, 0);
+    // A new size came with its WM_SIZE; the same size needs laying out
+    // at the new scale all the same.
+    RECT after = {0, 0, 0, 0};
+    GetWindowRect(hwnd, &after);
+    if (after.right - after.left == before.right - before.left && after.bottom - after.top == before.bottom - before.top)
+        OnSize(0, 0, 0);
     InvalidateRect(hwnd, nullptr, FALSE);
     ZoomPageToScale();
 }

@@ -372,6 +372,11 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
+    // The title bar's close button and "确定" with a busy page: every window
+    // goes at once, the process within the limit on the browser thread,
+    // code 0, while the page is still busy.
+    void ConfirmedCloseEndsWhileThePageIsBusy();
+
     // The browser window's top inside the game window's client area.
     int BrowserTop() const
     {
@@ -1071,6 +1076,25 @@ TEST_F(ClientEndToEnd, RequestsMadeWhileThePageShowsAModalLoopAreNotLost)
         << "game " << Describe(WindowRect(game)) << ", browser top " << BrowserTop();
 }
 
+void ClientEndToEnd::ConfirmedCloseEndsWhileThePageIsBusy()
+{
+    const POINT close = ScreenPoint(game, AnchoredCentreX(ClientRight(game), CloseAnchor, TitleButtonWidth), 12);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(ClickUntil(close, [&] { return (dialog = VisibleClientWindow(L"velmorkastel")) != nullptr; }))
+        << "no close dialog while the page is busy; windows:" << ClientWindows() << " under "
+        << ClassName(WindowFromPoint(close));
+    const DWORD closedAt = GetTickCount();
+    ASSERT_TRUE(ClickUntil(ScreenPoint(dialog, 84, 117), [&] { return !IsWindow(dialog); }))
+        << "the dialog did not take the confirmation";
+    EXPECT_TRUE(WaitFor([&] { return !client->Running() || ClientWindows() == " none"; }, 1000))
+        << "still on screen:" << ClientWindows();
+    DWORD code = 1234;
+    ASSERT_TRUE(client->WaitForExit(8000, code)) << "the client did not end";
+    EXPECT_EQ(code, 0u);
+    EXPECT_LT(GetTickCount() - closedAt, 8000u);
+    EXPECT_EQ(DoubleLog().find("Directive busy ended"), std::string::npos);
+}
+
 TEST_F(ClientEndToEnd, ABusyPageDoesNotKeepTheClosedClientOnScreenOrRunning)
 {
     // Once the game view stands, the page moves on to one that runs a long
@@ -1096,21 +1120,7 @@ TEST_F(ClientEndToEnd, ABusyPageDoesNotKeepTheClosedClientOnScreenOrRunning)
 
     // Closed with the title bar's button and "确定": every window goes at
     // once, the process within the limit on the browser thread, code 0.
-    const POINT close = ScreenPoint(game, AnchoredCentreX(ClientRight(game), CloseAnchor, TitleButtonWidth), 12);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(ClickUntil(close, [&] { return (dialog = VisibleClientWindow(L"velmorkastel")) != nullptr; }))
-        << "no close dialog while the page is busy";
-    const DWORD closedAt = GetTickCount();
-    ASSERT_TRUE(ClickUntil(ScreenPoint(dialog, 84, 117), [&] { return !IsWindow(dialog); }))
-        << "the dialog did not take the confirmation";
-    EXPECT_TRUE(WaitFor([&] { return !client->Running() || ClientWindows() == " none"; }, 1000))
-        << "still on screen:" << ClientWindows();
-    DWORD code = 1234;
-    ASSERT_TRUE(client->WaitForExit(8000, code)) << "the client did not end";
-    EXPECT_EQ(code, 0u);
-    EXPECT_LT(GetTickCount() - closedAt, 8000u);
-    // Ended while the page was still busy, not after it.
-    EXPECT_EQ(DoubleLog().find("Directive busy ended"), std::string::npos);
+    ConfirmedCloseEndsWhileThePageIsBusy();
 }
 
 TEST_F(ClientEndToEnd, ABusyPageHoldingTheFocusHoldsNeitherTheCloseDialogNorTheClose)
@@ -1134,17 +1144,7 @@ TEST_F(ClientEndToEnd, ABusyPageHoldingTheFocusHoldsNeitherTheCloseDialogNorTheC
         << "the dialog did not take the cancel";
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutW(game, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer), 0);
-    ASSERT_TRUE(ClickUntil(close, dialogUp)) << "no close dialog the second time";
-    const DWORD closedAt = GetTickCount();
-    ASSERT_TRUE(ClickUntil(ScreenPoint(dialog, 84, 117), [&] { return !IsWindow(dialog); }))
-        << "the dialog did not take the confirmation";
-    EXPECT_TRUE(WaitFor([&] { return !client->Running() || ClientWindows() == " none"; }, 1000))
-        << "still on screen:" << ClientWindows();
-    DWORD code = 1234;
-    ASSERT_TRUE(client->WaitForExit(8000, code)) << "the client did not end";
-    EXPECT_EQ(code, 0u);
-    EXPECT_LT(GetTickCount() - closedAt, 8000u);
-    EXPECT_EQ(DoubleLog().find("Directive busy ended"), std::string::npos);
+    ConfirmedCloseEndsWhileThePageIsBusy();
 }
 
 TEST_F(ClientEndToEnd, CloseButtonAsksAndEndsTheClientWithCodeZeroOnlyWhenConfirmed)
